@@ -1,0 +1,44 @@
+// The plug-in's settings in memory, read from and written to section "upnp".
+#include "settings.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <mutex>
+
+namespace {
+
+UpnpSettings g = {1, 0, 0, "AUTO"};
+std::mutex g_lock;
+
+}  // namespace
+
+void settingsLoad(const char *configPath, bool applyCloseRule) {
+    UpnpSettings fresh{};
+    fresh.persistentForwarding = (int)GetPrivateProfileIntA(UPNP_SECTION, "PersistentForwarding", 1, configPath);
+    fresh.removeForwardingOnClose =
+        (int)GetPrivateProfileIntA(UPNP_SECTION, "RemoveForwardingOnClose", 0, configPath);
+    fresh.configureAllDevices = (int)GetPrivateProfileIntA(UPNP_SECTION, "ConfigureAllDevices", 0, configPath);
+    GetPrivateProfileStringA(UPNP_SECTION, "Device", DEVICE_AUTO, fresh.device, sizeof fresh.device, configPath);
+    if (applyCloseRule && fresh.removeForwardingOnClose == 1) fresh.persistentForwarding = 0;
+    settingsSet(fresh);
+}
+
+void settingsGet(UpnpSettings *out) {
+    std::lock_guard<std::mutex> lock(g_lock);
+    *out = g;
+}
+
+void settingsSet(const UpnpSettings &in) {
+    std::lock_guard<std::mutex> lock(g_lock);
+    g = in;
+    g.device[DEVICE_SIZE - 1] = '\0';
+}
+
+void settingsSetDevice(const char *configPath, const char *deviceId) {
+    {
+        std::lock_guard<std::mutex> lock(g_lock);
+        std::snprintf(g.device, sizeof g.device, "%s", deviceId);
+    }
+    WritePrivateProfileStringA(UPNP_SECTION, "Device", deviceId, configPath);
+}

@@ -1,0 +1,23 @@
+// Settings of section "upnp" of the configuration file, shared by the entry
+// points, the settings page and the forwarding worker. Each call copies the
+// whole record under one lock.
+#pragma once
+
+constexpr const char *UPNP_SECTION = "upnp";
+constexpr const char *DEVICE_AUTO = "AUTO";
+constexpr int DEVICE_SIZE = 128;  // 127 characters and the NUL
+
+struct UpnpSettings {
+    int persistentForwarding;
+    int removeForwardingOnClose;
+    int configureAllDevices;
+    char device[DEVICE_SIZE];
+};
+
+// Reads the section (defaults 1, 0, 0, "AUTO"). With applyCloseRule, a
+// RemoveForwardingOnClose of 1 forces PersistentForwarding to 0 in memory.
+void settingsLoad(const char *configPath, bool applyCloseRule);
+void settingsGet(UpnpSettings *out);
+void settingsSet(const UpnpSettings &in);
+// Makes the device id the Device setting, in memory and in the file.
+void settingsSetDevice(const char *configPath, const char *deviceId);
