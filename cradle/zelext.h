@@ -156,6 +156,15 @@ typedef int (*PFN_zelextShowInfoTip)(ExtInfoTip *tip);
 typedef int (*PFN_zelextInstallModule)(LPCSTR path);
 typedef int (*PFN_zelextDeferInstallModule)(LPCSTR path);
 
+#ifdef __cplusplus
+/* Converts a GetProcAddress result to the export's own pointer type:
+ *     auto init = zelextProc<PFN_zelextInitEx>(GetProcAddress(module, "zelextInitEx")); */
+template <typename Fn>
+inline Fn zelextProc(FARPROC proc) {
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)(void)>(proc));
+}
+#endif
+
 /* Declares an export of this module with C linkage and default visibility. */
 #ifdef __cplusplus
 #define ZELEXT_EXPORT extern "C" __attribute__((visibility("default")))

@@ -46,7 +46,7 @@ FARPROC zelextModulesNextExport(const ZelextModuleTable *table, const char *name
 /* Typed form: auto *fn = zelextModulesNext<PFN_zelextSetIcon>(&table, "zelextSetIcon", &cursor); */
 template <typename Fn>
 inline Fn zelextModulesNext(const ZelextModuleTable *table, const char *name, int *cursor) {
-    return reinterpret_cast<Fn>(zelextModulesNextExport(table, name, cursor));
+    return zelextProc<Fn>(zelextModulesNextExport(table, name, cursor));
 }
 #endif
 
