@@ -1,0 +1,280 @@
+// Connection slots: line reading through a growing buffer, writing in frames.
+#include "bufmod.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kGrowStep = 1024;
+constexpr int kFramePayload = 1460;
+
+struct Slot {
+  bool inUse = false;
+  int sock = -1;
+  int readTimeout = 10;
+  int linger = 0;
+  char* buf = nullptr;
+  int capacity = 0;
+  int count = 0;
+  bool endOfStream = false;
+  int sendBufferSize = 0;
+  int recvBufferSize = 0;
+  long long bytesSent = 0;
+  long long bytesRead = 0;
+};
+
+std::mutex g_mutex;
+bool g_initialised = false;
+Slot g_slots[BUFMOD_SLOTS];
+thread_local int g_lastError = 0;
+
+int fail(int code) {
+  g_lastError = code;
+  return code;
+}
+
+void resetSlot(Slot& s) {
+  free(s.buf);
+  s = Slot{};
+}
+
+// Validates the slot under the lock; 0 or an error code.
+int checkSlot(int slot) {
+  if (!g_initialised) return BUFMOD_ERR_NOT_INIT;
+  if (slot < 0 || slot >= BUFMOD_SLOTS) return BUFMOD_ERR_ARG;
+  if (!g_slots[slot].inUse) return BUFMOD_ERR_NOT_IN_USE;
+  return 0;
+}
+
+// Position of the first LF among the buffered bytes, or -1.
+int findLineFeed(const Slot& s) {
+  const void* p = memchr(s.buf, '\n', s.count);
+  return p ? static_cast<int>(static_cast<const char*>(p) - s.buf) : -1;
+}
+
+// Hands out the first line (or the first piece of it) of the buffer.
+int handOut(Slot& s, char* out, int size) {
+  int chars = 0;
+  while (chars < s.count && s.buf[chars] != '\r' && s.buf[chars] != '\n') chars++;
+  int eol = 0;
+  if (chars < s.count) eol = (s.buf[chars] == '\r' && chars + 1 < s.count && s.buf[chars + 1] == '\n') ? 2 : 1;
+  int room = size - 1;
+  int take = chars;
+  int consumed = chars + eol;
+  if (chars + eol > room) {
+    if (chars >= room) {
+      take = room;  // a long line goes out in pieces of size - 1
+    } else {
+      // The line end goes out whole with the last piece and is never split
+      // from it, so a piece ending a long line is not taken for a blank line.
+      take = room - eol > 0 ? room - eol : (chars > 0 ? chars : room);
+    }
+    if (take > chars) {  // nothing but the line end is left and it does not fit
+      take = room;
+      memcpy(out, s.buf + chars, take);
+      consumed = take;
+    } else {
+      memcpy(out, s.buf, take);
+      consumed = take;
+    }
+    eol = 0;
+  } else {
+    memcpy(out, s.buf, chars + eol);
+  }
+  int n = take + eol;
+  out[n] = 0;
+  memmove(s.buf, s.buf + consumed, s.count - consumed);
+  memset(s.buf + s.count - consumed, 0, consumed);
+  s.count -= consumed;
+  s.bytesRead += n;
+  return n;
+}
+
+}  // namespace
+
+int bufmodGetLastError() { return g_lastError; }
+
+int bufmodInit() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
+  for (Slot& s : g_slots) resetSlot(s);
+  g_initialised = true;
+  return 0;
+}
+
+int bufmodShutdown() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
+  for (Slot& s : g_slots) {
+    if (s.inUse) {
+      shutdown(s.sock, SHUT_RDWR);
+      close(s.sock);
+    }
+    resetSlot(s);
+  }
+  g_initialised = false;
+  return 0;
+}
+
+int bufmodOpen(int sock) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
+  if (sock < 0) return fail(BUFMOD_ERR_ARG);
+  for (int i = 0; i < BUFMOD_SLOTS; i++) {
+    if (!g_slots[i].inUse) {
+      resetSlot(g_slots[i]);
+      g_slots[i].inUse = true;
+      g_slots[i].sock = sock;
+      return i;
+    }
+  }
+  return fail(BUFMOD_ERR_FULL);
+}
+
+int bufmodClose(int slot) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (int rc = checkSlot(slot)) return fail(rc);
+  Slot& s = g_slots[slot];
+  shutdown(s.sock, SHUT_RDWR);
+  close(s.sock);
+  resetSlot(s);
+  return 0;
+}
+
+int bufmodAbort(int slot) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (int rc = checkSlot(slot)) return fail(rc);
+  shutdown(g_slots[slot].sock, SHUT_RDWR);
+  return 0;
+}
+
+int bufmodSetOption(int slot, int option, const char* value) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (int rc = checkSlot(slot)) return fail(rc);
+  if (!value) return fail(BUFMOD_ERR_ARG);
+  Slot& s = g_slots[slot];
+  long v = strtol(value, nullptr, 10);
+  switch (option) {
+    case BUFMOD_OPT_READ_TIMEOUT:
+      s.readTimeout = static_cast<int>(v);
+      return 0;
+    case BUFMOD_OPT_BYTES_SENT:
+      s.bytesSent = v;
+      return 0;
+    case BUFMOD_OPT_BYTES_READ:
+      s.bytesRead = v;
+      return 0;
+    case BUFMOD_OPT_LINGER: {
+      struct linger l{};
+      l.l_onoff = v >= 1;
+      l.l_linger = v >= 1 ? static_cast<int>(v) : 0;
+      s.linger = static_cast<int>(l.l_linger);
+      setsockopt(s.sock, SOL_SOCKET, SO_LINGER, &l, sizeof l);
+      return 0;
+    }
+    case BUFMOD_OPT_SOCKET_BUFFERS: {
+      int size = static_cast<int>(v);
+      while (size > 0 && setsockopt(s.sock, SOL_SOCKET, SO_RCVBUF, &size, sizeof size) != 0) size--;
+      s.recvBufferSize = size;
+      size = static_cast<int>(v);
+      while (size > 0 && setsockopt(s.sock, SOL_SOCKET, SO_SNDBUF, &size, sizeof size) != 0) size--;
+      s.sendBufferSize = size;
+      return 0;
+    }
+    case BUFMOD_OPT_CORK: {
+      int on = v ? 1 : 0;
+      setsockopt(s.sock, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
+      return 0;
+    }
+    default:
+      return fail(BUFMOD_ERR_ARG);
+  }
+}
+
+int bufmodReadLine(int slot, char* buffer, int size) {
+  std::unique_lock<std::mutex> lock(g_mutex);
+  if (int rc = checkSlot(slot)) return fail(rc);
+  if (!buffer || size < 2) return fail(BUFMOD_ERR_ARG);
+  Slot* s = &g_slots[slot];
+  if (s->endOfStream) return fail(BUFMOD_ERR_EOF);
+  for (;;) {
+    if (s->count > 0 && findLineFeed(*s) >= 0) return handOut(*s, buffer, size);
+    if (s->count >= BUFMOD_MAX_LINE) return fail(BUFMOD_ERR_LINE_TOO_LONG);
+    if (s->count >= s->capacity) {
+      int capacity = s->capacity + kGrowStep;
+      char* grown = static_cast<char*>(realloc(s->buf, capacity + 1));
+      if (!grown) return fail(BUFMOD_ERR_MEMORY);
+      memset(grown + s->capacity, 0, capacity + 1 - s->capacity);
+      s->buf = grown;
+      s->capacity = capacity;
+    }
+    int sock = s->sock;
+    int timeoutMs = s->readTimeout * 1000;
+    lock.unlock();
+    pollfd pfd{sock, POLLIN, 0};
+    int ready;
+    do {
+      ready = poll(&pfd, 1, timeoutMs);
+    } while (ready < 0 && errno == EINTR);
+    lock.lock();
+    if (int rc = checkSlot(slot)) return fail(rc);
+    s = &g_slots[slot];
+    if (ready <= 0) return fail(BUFMOD_ERR_TIMEOUT);
+    ssize_t got;
+    do {
+      got = recv(s->sock, s->buf + s->count, s->capacity - s->count, 0);
+    } while (got < 0 && errno == EINTR);
+    if (got <= 0) {
+      s->endOfStream = true;
+      int n = s->count < size - 1 ? s->count : size - 1;
+      memcpy(buffer, s->buf, n);
+      buffer[n] = 0;
+      s->count = 0;
+      s->bytesRead += n;
+      return n;
+    }
+    s->count += static_cast<int>(got);
+  }
+}
+
+int bufmodWrite(int slot, const void* data, int length) {
+  int sock;
+  {
+    std::lock_guard<std::mutex> lock(g_mutex);
+    if (int rc = checkSlot(slot)) return fail(rc);
+    if (!data || length < 0) return fail(BUFMOD_ERR_ARG);
+    if (g_slots[slot].endOfStream) return fail(BUFMOD_ERR_EOF);
+    sock = g_slots[slot].sock;
+  }
+  // Sent outside the lock: a client that stops reading stalls only its own thread.
+  const char* p = static_cast<const char*>(data);
+  int sent = 0;
+  while (sent < length) {
+    int piece = length - sent < kFramePayload ? length - sent : kFramePayload;
+    ssize_t n = send(sock, p + sent, piece, MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    sent += static_cast<int>(n);
+  }
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (checkSlot(slot) == 0) g_slots[slot].bytesSent += sent;
+  return sent == length ? 0 : fail(BUFMOD_ERR_SEND);
+}
+
+long long bufmodGetBytesSent(int slot) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return checkSlot(slot) ? -1 : g_slots[slot].bytesSent;
+}
+
+long long bufmodGetBytesRead(int slot) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  return checkSlot(slot) ? -1 : g_slots[slot].bytesRead;
+}

@@ -1,0 +1,31 @@
+// fwmod: host access. Admits or refuses client IPv4 addresses by an access
+// policy and a list of host and network targets, and counts password failures
+// per host.
+#pragma once
+
+enum {
+  FWMOD_ALLOW_ALL_EXCEPT = 1,
+  FWMOD_DENY_ALL_EXCEPT = 2,
+};
+enum {
+  FWMOD_ERR_NOT_INIT = -1,
+  FWMOD_ERR_ARG = -2,
+  FWMOD_ERR_LIST = -3,
+  FWMOD_ERR_DUPLICATE = -4,
+  FWMOD_ERR_UPDATE = -5,
+};
+constexpr int FWMOD_LOCKOUT_THRESHOLD = 10;
+constexpr unsigned FWMOD_FAILURE_WINDOW_MS = 300000;
+
+int fwmodInit(const char* configFile, const char* section);
+int fwmodShutdown();
+int fwmodIsHostAllowed(const char* address);
+int fwmodHostAccess(const char* address, int outcome);  // outcome 1 success, 0 password failure
+int fwmodGetFailureCount(const char* address);
+int fwmodAddTarget(const char* target);
+int fwmodSetPolicy(int policy);
+int fwmodGetPolicy();
+int fwmodClearAllTargets();
+int fwmodGetTarget(int position, char* buffer, int size);
+int fwmodGetTargetKind(const char* target);  // 2 network, 1 host
+int fwmodGetLastError();

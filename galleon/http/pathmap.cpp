@@ -1,0 +1,106 @@
+// Request paths onto the collections directory, credentials and cookies.
+#include <cstdio>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <strings.h>
+#include <sys/stat.h>
+
+#include "config.h"
+#include "request.h"
+#include "server.h"
+#include "varmod.h"
+
+int serverMapPath(char* requestPath, char* out, int size) {
+  urlDecode(requestPath);
+  const char* p = requestPath;
+  if (*p == '/' || *p == '\\') p++;
+  int n = snprintf(out, size, "%s", g_config.collectionsDir);
+  if (n >= size) n = size - 1;
+  if (n > 0 && out[n - 1] != '/' && n < size - 1) out[n++] = '/';
+  for (; *p && *p != '?' && n < size - 1; p++) out[n++] = *p;
+  out[n] = 0;
+  return n;
+}
+
+int serverCollectionOfPath(const char* path, char* name, int size) {
+  if (!path || !name || size < 1) return 0;
+  name[0] = 0;
+  size_t rootLen = strlen(g_config.collectionsDir);
+  size_t len = strlen(path);
+  if (len == 0 || path[len - 1] != '/') return 0;
+  if (strncasecmp(path, g_config.collectionsDir, rootLen) != 0) return 0;
+  struct stat st{};
+  if (stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
+  const char* rest = path + rootLen;
+  if (*rest == '/') rest++;
+  const char* end = strchr(rest, '/');
+  if (!end || end == rest) return 0;
+  int n = static_cast<int>(end - rest) < size - 1 ? static_cast<int>(end - rest) : size - 1;
+  memcpy(name, rest, n);
+  name[n] = 0;
+  return 1;
+}
+
+int httpPathInsideCollections(const char* path) {
+  char root[PATH_MAX], resolved[PATH_MAX];
+  if (!realpath(g_config.collectionsDir, root) || !realpath(path, resolved)) return 0;
+  size_t n = strlen(root);
+  return strncmp(resolved, root, n) == 0 && (resolved[n] == 0 || resolved[n] == '/');
+}
+
+int serverDecodeBase64(const char* in, char* out, int size) {
+  int n = 0;
+  int group[4];
+  int have = 0;
+  for (const char* p = in; *p && n < size - 1; p++) {
+    int v;
+    char c = *p;
+    if (c >= 'A' && c <= 'Z') v = c - 'A';
+    else if (c >= 'a' && c <= 'z') v = c - 'a' + 26;
+    else if (c >= '0' && c <= '9') v = c - '0' + 52;
+    else if (c == '+') v = 62;
+    else if (c == '/') v = 63;
+    else if (c == '=') v = -1;
+    else continue;
+    group[have++] = v;
+    if (have < 4) continue;
+    have = 0;
+    if (group[0] < 0 || group[1] < 0) break;
+    out[n++] = static_cast<char>((group[0] << 2) | (group[1] >> 4));
+    if (group[2] < 0) break;
+    if (n < size - 1) out[n++] = static_cast<char>(((group[1] & 15) << 4) | (group[2] >> 2));
+    if (group[3] < 0) break;
+    if (n < size - 1) out[n++] = static_cast<char>(((group[2] & 3) << 6) | group[3]);
+  }
+  out[n] = 0;
+  return n;
+}
+
+void serverCookieToQuery(const char* cookie, char* out, int size) {
+  if (size < 1) return;
+  out[0] = 0;
+  if (!strchr(cookie, ';')) {
+    snprintf(out, size, "%s", cookie);
+    return;
+  }
+  // Pieces from the last to the first, so that of repeated names the first
+  // one of the cookie is parsed last and wins.
+  int n = 0;
+  const char* end = cookie + strlen(cookie);
+  while (end > cookie) {
+    const char* start = end;
+    while (start > cookie && start[-1] != ';') start--;
+    const char* p = start;
+    while (p < end && (*p == ' ' || *p == '\t' || *p == ';')) p++;
+    int len = static_cast<int>(end - p);
+    if (len > 0) {
+      if (n > 0 && n < size - 1) out[n++] = '&';
+      if (n + len > size - 1) len = size - 1 - n;
+      memcpy(out + n, p, len);
+      n += len;
+      out[n] = 0;
+    }
+    end = start > cookie ? start - 1 : cookie;
+  }
+}

@@ -1,0 +1,36 @@
+// The request being answered, as the connection thread hands it to the
+// modules that answer it (files, listings, images).
+#pragma once
+#include <windows.h>
+
+struct HttpRequest {
+  int slot;                    // bufmod slot of the connection
+  int flags;                   // REQ_* flags of respmod.h
+  int timeout;                 // the Timeout setting (Keep-Alive timeout=)
+  int max;                     // requests the connection may still carry (Keep-Alive max=)
+  int varList;                 // the connection's request variables (varmod)
+  int queryList;               // cookie and query-string variables, or -1
+  HMODULE module;              // galleon's own module (built-in resources)
+  const char* target;          // request target before '?', as received
+  const char* hostName;        // value of the Host header, or ""
+  const char* ifModifiedSince; // whole If-Modified-Since line, or ""
+  const char* peer;            // client address, dotted
+  const char* authUser;        // user part of the Basic credentials, or ""
+  unsigned long bytesOut;      // content bytes sent, for the access log
+};
+
+// Answers of the listing pages and the image handler. They are defined by the
+// modules that build them; while such a module is absent from the build, the
+// pointer is null and the request gets the failure answer (500).
+int listingAnswer(HttpRequest* req) __attribute__((weak));  // 0, or negative on failure
+int imageAnswer(HttpRequest* req) __attribute__((weak));    // status sent, 500 when nothing was written
+
+// Password gate for one decoded path inside the collections: 1 when the request
+// may proceed; 0 when it was refused, in which case the 401 answer has been
+// sent, the failure counted against the host and the host blocked if due.
+// The caller then reports status 401 and logs the request as usual.
+int httpPasswordGate(HttpRequest* req, const char* decodedPath);
+
+// 1 when the file-system path, after following symbolic links, lies inside the
+// collections directory (or is it); 0 otherwise, also when it does not exist.
+int httpPathInsideCollections(const char* path);

@@ -1,0 +1,108 @@
+// Answers for ordinary files and the If-Modified-Since test.
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "bufmod.h"
+#include "photolog.h"
+#include "respmod.h"
+
+namespace {
+
+const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                               "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+constexpr int kReadPiece = 65536;
+
+// Copies the text up to one of the stop characters into a field; returns the
+// position after it.
+const char* field(const char* p, const char* stops, char* out, int size) {
+  int n = 0;
+  while (*p && !strchr(stops, *p)) {
+    if (n < size - 1) out[n++] = *p;
+    p++;
+  }
+  out[n] = 0;
+  return *p ? p + 1 : p;
+}
+
+}  // namespace
+
+int respmodIfModifiedSince(const char* path, const char* headerLine) {
+  if (!headerLine || !*headerLine || !path) return 1;
+  struct stat st{};
+  if (stat(path, &st) != 0) return 1;
+  time_t mtime = st.st_mtime;
+  struct tm file{};
+  gmtime_r(&mtime, &file);
+
+  const char* p = strchr(headerLine, ',');
+  if (!p) return 1;
+  p++;
+  while (*p == ' ' || *p == ',') p++;
+  char day[16], month[16], year[16], hours[16], minutes[16], seconds[16];
+  p = field(p, "/ -", day, sizeof day);
+  p = field(p, "-/ ", month, sizeof month);
+  p = field(p, "-/ ", year, sizeof year);
+  p = field(p, ":- ", hours, sizeof hours);
+  p = field(p, ":- ", minutes, sizeof minutes);
+  field(p, ":-", seconds, sizeof seconds);
+  int mon = -1;
+  for (int i = 0; i < 12; i++)
+    if (strcasecmp(month, kMonths[i]) == 0) mon = i;
+  int y = atoi(year);
+  if (y < 100) y += 1900;
+  bool same = mon == file.tm_mon && atoi(day) == file.tm_mday && y == file.tm_year + 1900 &&
+              atoi(hours) == file.tm_hour && atoi(minutes) == file.tm_min && atoi(seconds) == file.tm_sec;
+  return same ? 0 : 1;
+}
+
+int sendFile(int slot, const char* path, int flags, int timeout, int max, unsigned long* bytesOut) {
+  if (bytesOut) *bytesOut = 0;
+  if (!path) {
+    photoLog(LOG_FAILURE, "sendFile() had NULL pFile parameter");
+    respmodSendError(slot, 500, flags, timeout, max, nullptr);
+    return 500;
+  }
+  char type[256];
+  if (respmodContentType(path, type, sizeof type) < 1) strcpy(type, "application/octet-stream");
+  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    photoLog(LOG_CALL_FAILED, "File %s does not exist.", path);
+    respmodSendError(slot, 500, flags, timeout, max, nullptr);
+    return 500;
+  }
+  struct stat st{};
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    respmodSendError(slot, 500, flags, timeout, max, nullptr);
+    return 500;
+  }
+  unsigned long size = static_cast<unsigned long>(st.st_size);
+  if (bytesOut) *bytesOut = size;
+  char date[64];
+  time_t mtime = st.st_mtime;
+  respmodFormatDate(date, &mtime, 0);
+  if (respmodSendHeader(slot, 200, flags, timeout, max) != 0) {
+    close(fd);
+    return 200;
+  }
+  char head[512];
+  int n = snprintf(head, sizeof head, "Last-modified: %s\r\nContent-Type: %s\r\nContent-Length: %lu\r\n\r\n", date,
+                   type, size);
+  if (bufmodWrite(slot, head, n) == 0 && (flags & (REQ_GET | REQ_POST))) {
+    char* piece = static_cast<char*>(malloc(kReadPiece));
+    if (piece) {
+      ssize_t got;
+      while ((got = read(fd, piece, kReadPiece)) > 0)
+        if (bufmodWrite(slot, piece, static_cast<int>(got)) != 0) break;
+      free(piece);
+    }
+  }
+  close(fd);
+  return 200;
+}
