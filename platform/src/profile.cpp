@@ -319,8 +319,16 @@ WINBASEAPI DWORD WINAPI GetPrivateProfileSectionA(LPCSTR lpAppName, LPSTR lpRetu
     long s = findSection(p, lpAppName);
     if (s >= 0) {
         size_t end = sectionEnd(p, static_cast<size_t>(s));
-        for (size_t i = static_cast<size_t>(s) + 1; i < end; ++i)
-            if (p.lines[i].kind == Line::Entry) entries.push_back(p.lines[i].name + "=" + p.lines[i].value);
+        for (size_t i = static_cast<size_t>(s) + 1; i < end; ++i) {
+            if (p.lines[i].kind == Line::Entry) {
+                entries.push_back(p.lines[i].name + "=" + p.lines[i].value);
+            } else {
+                // Lines without "=" come back as they are, like on Windows
+                // (the plug-in manager's "rename" list relies on it).
+                std::string t = trim(p.lines[i].text);
+                if (!t.empty() && t[0] != ';') entries.push_back(t);
+            }
+        }
     }
     return copyList(entries, lpReturnedString, nSize);
 }
