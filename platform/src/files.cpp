@@ -49,7 +49,8 @@ public:
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) {
                 *done = static_cast<DWORD>(total);
-                return failWithErrno(n < 0 ? errno : ENOSPC);
+                // A handle opened without write access.
+                return failWithErrno(n < 0 ? (errno == EBADF ? EACCES : errno) : ENOSPC);
             }
             total += static_cast<size_t>(n);
         }
@@ -113,8 +114,7 @@ WINBASEAPI HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
     default: SetLastError(ERROR_INVALID_PARAMETER); return INVALID_HANDLE_VALUE;
     }
     struct stat before;
-    const bool existed = stat(lpFileName, &before) == 0;
-    if (existed && S_ISDIR(before.st_mode)) {
+    if (stat(lpFileName, &before) == 0 && S_ISDIR(before.st_mode)) {
         // Directories open only for their times, as on Windows.
         if (!(dwFlagsAndAttributes & FILE_FLAG_BACKUP_SEMANTICS) || writes || dwCreationDisposition == CREATE_NEW) {
             SetLastError(dwCreationDisposition == CREATE_NEW ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED);
@@ -123,22 +123,35 @@ WINBASEAPI HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
     }
     mode_t mode = (dwFlagsAndAttributes & FILE_ATTRIBUTE_READONLY) ? 0444 : 0666;
     // Read access as well where possible: the share-mode locks need it.
+    auto openWith = [&](int extra) {
+        int fd = -1;
+        if (writes) {
+            fd = open(lpFileName, flags | extra | O_RDWR, mode);
+            if (fd < 0 && !reads && errno == EACCES) fd = open(lpFileName, flags | extra | O_WRONLY, mode);
+        } else {
+            fd = open(lpFileName, flags | extra | O_RDONLY, mode);
+        }
+        return fd;
+    };
+    // Creating exclusively first tells exactly whether this call made the file.
+    bool created = false;
     int fd = -1;
-    if (writes) {
-        fd = open(lpFileName, flags | O_RDWR, mode);
-        if (fd < 0 && !reads && errno == EACCES) fd = open(lpFileName, flags | O_WRONLY, mode);
+    if ((flags & O_CREAT) && !(flags & O_EXCL)) {
+        fd = openWith(O_EXCL);
+        created = fd >= 0;
+        if (fd < 0 && errno == EEXIST) fd = openWith(0);
     } else {
-        fd = open(lpFileName, flags | O_RDONLY, mode);
+        fd = openWith(0);
+        created = fd >= 0 && (flags & O_EXCL);
     }
     if (fd < 0) {
         int err = errno;
         SetLastError(err == EEXIST ? ERROR_FILE_EXISTS : openError(err, lpFileName));
         return INVALID_HANDLE_VALUE;
     }
-    const bool created = !existed && (flags & O_CREAT);
+    const bool existed = !created;
     if (!shareAcquire(fd, dwDesiredAccess, dwShareMode)) {
         close(fd);
-        if (created) unlink(lpFileName);
         return INVALID_HANDLE_VALUE;
     }
     // Truncate only once the share check has passed.

@@ -42,9 +42,11 @@ typedef int HFILE;
 
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
 
-typedef INT_PTR (*FARPROC)(void);
-typedef INT_PTR (*NEARPROC)(void);
-typedef INT_PTR (*PROC)(void);
+/* Procedure addresses. "void (*)(void)" (rather than Windows' INT_PTR (*)())
+ * is the type that casts to any function type without -Wcast-function-type. */
+typedef void (*FARPROC)(void);
+typedef void (*NEARPROC)(void);
+typedef void (*PROC)(void);
 
 WIN_EXTERN_C_BEGIN
 
