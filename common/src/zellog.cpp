@@ -21,6 +21,7 @@ char g_slotPath[256] = "//./mailslot/" ZELLOG_DEFAULT_SLOT;
 HANDLE g_stopEvent = nullptr;
 HANDLE g_queueLock = nullptr;  // auto-reset event, signalled = free
 HANDLE g_writerThread = nullptr;
+bool g_writerRunning = false;  // guarded by the queue lock
 PendingRecord *g_pending[MAX_PENDING_RECORDS];
 int g_pendingCount = 0;
 
@@ -60,6 +61,7 @@ DWORD WINAPI writerThread(LPVOID) {
         if (WaitForSingleObject(g_stopEvent, 100) != WAIT_TIMEOUT) return 0;
         takeLock();
         if (g_pendingCount == 0) {
+            g_writerRunning = false;
             releaseLock();
             return 0;
         }
@@ -69,6 +71,7 @@ DWORD WINAPI writerThread(LPVOID) {
             continue;
         }
         flushQueue(slot);
+        g_writerRunning = false;
         releaseLock();
         CloseHandle(slot);
         return 0;
@@ -80,12 +83,15 @@ DWORD WINAPI writerThread(LPVOID) {
 // appears later without waiting for another message. Called with the queue
 // lock held.
 void startWriter() {
+    if (g_writerRunning) return;
     if (g_writerThread) {
-        if (WaitForSingleObject(g_writerThread, 0) == WAIT_TIMEOUT) return;
+        // It has given up the lock for good and is about to end.
+        WaitForSingleObject(g_writerThread, INFINITE);
         CloseHandle(g_writerThread);
         g_writerThread = nullptr;
     }
     g_writerThread = CreateThread(nullptr, 0, writerThread, nullptr, 0, nullptr);
+    g_writerRunning = g_writerThread != nullptr;
 }
 
 void formatStamp(char *field) {
@@ -176,6 +182,7 @@ int zelextLogShutdown(void) {
         takeLock();
         writer = g_writerThread;
         g_writerThread = nullptr;
+        g_writerRunning = false;
         releaseLock();
     }
     if (writer) {
