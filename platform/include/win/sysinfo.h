@@ -43,7 +43,6 @@ WINBASEAPI BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA lpVersionInformation);
 /* The directory of system libraries ("/usr/lib" + multiarch where present).
  * Returns the length; if the buffer is too small, the size needed with NUL. */
 WINBASEAPI UINT WINAPI GetSystemDirectoryA(LPSTR lpBuffer, UINT uSize);
-WINBASEAPI UINT WINAPI GetWindowsDirectoryA(LPSTR lpBuffer, UINT uSize);
 /* Host name cut at its first dot, upper case, at most 15 characters.
  * *nSize: in, the buffer size; out, the length (or the size needed with
  * ERROR_BUFFER_OVERFLOW). */
