@@ -254,38 +254,35 @@ bool isImageTarget(const char* target) {
   return false;
 }
 
+// Sends an error page; the page bytes count as content sent (none for HEAD).
+int sendError(HttpRequest& req, int status) {
+  int body = respmodSendError(req.slot, status, req.flags, req.timeout, req.max, nullptr);
+  req.bytesOut = body > 0 && !(req.flags & REQ_HEAD) ? static_cast<unsigned long>(body) : 0;
+  return status;
+}
+
 // Answers one request; returns its status.
 int answer(HttpRequest& req, RequestState& rq, const char* decodedPath, const char* mappedPath) {
   if (!httpPasswordGate(&req, decodedPath)) return 401;
   fwmodHostAccessReport(req.peer, 1);
-  if (strstr(mappedPath, "..")) {
-    respmodSendError(req.slot, 400, req.flags, req.timeout, req.max, nullptr);
-    return 400;
-  }
+  if (strstr(mappedPath, "..")) return sendError(req, 400);
   Kind kind = kindOf(mappedPath);
   if (kind == Kind::File) {
     if (!(req.flags & REQ_IF_MODIFIED) || strstr(mappedPath, "::") ||
         respmodIfModifiedSince(mappedPath, rq.ifModified)) {
       return sendFile(req.slot, mappedPath, req.flags, req.timeout, req.max, &req.bytesOut);
     }
-    respmodSendError(req.slot, 304, req.flags, req.timeout, req.max, nullptr);
-    return 304;
+    return sendError(req, 304);
   }
   if (isImageTarget(req.target)) {
     int status = imageAnswer ? imageAnswer(&req) : 500;
-    if (status == 500) respmodSendError(req.slot, 500, req.flags, req.timeout, req.max, nullptr);
-    return status;
+    return status == 500 ? sendError(req, 500) : status;
   }
   if (kind == Kind::Directory) {
-    if (!listingAnswer || listingAnswer(&req) < 0) {
-      req.bytesOut = 0;
-      respmodSendError(req.slot, 500, req.flags, req.timeout, req.max, nullptr);
-      return 500;
-    }
+    if (!listingAnswer || listingAnswer(&req) < 0) return sendError(req, 500);
     return 200;
   }
-  respmodSendError(req.slot, 404, req.flags, req.timeout, req.max, nullptr);
-  return 404;
+  return sendError(req, 404);
 }
 
 }  // namespace
@@ -298,8 +295,7 @@ void fwmodHostAccessReport(const char* peer, int outcome) {
 int httpPasswordGate(HttpRequest* req, const char* decodedPath) {
   if (passwordAllows(decodedPath, req->varList, req->flags)) return 1;
   fwmodHostAccessReport(req->peer, 0);
-  respmodSendError(req->slot, 401, req->flags, req->timeout, req->max, nullptr);
-  req->bytesOut = 0;
+  sendError(*req, 401);
   if (g_config.autoReject && fwmodGetPolicy() == FWMOD_ALLOW_ALL_EXCEPT &&
       fwmodGetFailureCount(req->peer) >= FWMOD_LOCKOUT_THRESHOLD) {
     int rc = fwmodAddTarget(req->peer);
@@ -396,15 +392,15 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     bufmodSetOption(slot, BUFMOD_OPT_CORK, "1");
     int status;
     if (!rq.haveRequestLine) {
-      status = 400;
-      respmodSendError(slot, 400, req.flags, req.timeout, req.max, nullptr);
-      writeLogRecord("", peer, rq, status, 0);
+      status = sendError(req, 400);
+      writeLogRecord("", peer, rq, status, req.bytesOut);
     } else if (!fwmodIsHostAllowed(peer)) {
-      respmodSendError(slot, 403, 0, req.timeout, req.max, nullptr);
+      req.flags = 0;  // the page goes out whole, with "Connection: close"
+      sendError(req, 403);
       bufmodSetOption(slot, BUFMOD_OPT_CORK, "0");
+      writeLogRecord(nullptr, peer, rq, 403, req.bytesOut);
       varmodDestroyList(vars);
       closeConnection();
-      writeLogRecord(nullptr, peer, rq, 403, 0);
       return 0;
     } else {
       // The request target is the first blank-delimited token.

@@ -1,0 +1,455 @@
+// The server's modules driven directly: line reading, variables and query
+// strings, dates and conditional requests, host matching and failure counts,
+// the user database file and the access log's date and escaping.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <thread>
+
+#include "bufmod.h"
+#include "config.h"
+#include "fwmod.h"
+#include "listmod.h"
+#include "logmod.h"
+#include "pwdmod.h"
+#include "respmod.h"
+#include "server.h"
+#include "varmod.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempDir {
+  TempDir() {
+    char pattern[] = "/tmp/galleon-mod-XXXXXX";
+    path = mkdtemp(pattern);
+  }
+  ~TempDir() { fs::remove_all(path); }
+  std::string file(const std::string& name) const { return path + "/" + name; }
+  std::string path;
+};
+
+class Bufmod : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_EQ(bufmodInit(), 0);
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, fds), 0);
+    slot = bufmodOpen(fds[0]);
+    ASSERT_GE(slot, 0);
+  }
+  void TearDown() override {
+    bufmodShutdown();
+    if (fds[1] >= 0) close(fds[1]);
+  }
+  void peerWrite(const std::string& s) { ASSERT_EQ(write(fds[1], s.data(), s.size()), (ssize_t)s.size()); }
+  std::string readLine(int size = 1024) {
+    std::string buf(size, '\0');
+    int n = bufmodReadLine(slot, buf.data(), size);
+    return n < 0 ? "<" + std::to_string(n) + ">" : buf.substr(0, n);
+  }
+  int fds[2] = {-1, -1};
+  int slot = -1;
+};
+
+TEST_F(Bufmod, HandsOutBufferedLinesWithTheirLineEnds) {
+  peerWrite("GET / HTTP/1.0\r\nHost: x\r\n\r\n");
+  EXPECT_EQ(readLine(), "GET / HTTP/1.0\r\n");
+  EXPECT_EQ(readLine(), "Host: x\r\n");
+  EXPECT_EQ(readLine(), "\r\n");
+  EXPECT_EQ(bufmodGetBytesRead(slot), 27);
+  peerWrite("bare\nnext\r\n");
+  EXPECT_EQ(readLine(), "bare\n");
+  EXPECT_EQ(readLine(), "next\r\n");
+}
+
+TEST_F(Bufmod, CutsLongLinesIntoPiecesAndKeepsTheLineEndWithTheLast) {
+  peerWrite(std::string(3000, 'a') + "\r\n");
+  EXPECT_EQ(readLine().size(), 1023u);
+  EXPECT_EQ(readLine().size(), 1023u);
+  EXPECT_EQ(readLine(), std::string(954, 'a') + "\r\n");
+  // 1022 characters and CR LF do not fit a 1024-byte buffer: the line end is not split off alone.
+  peerWrite(std::string(1022, 'b') + "\r\nz\r\n");
+  std::string first = readLine();
+  EXPECT_EQ(first.find('\r'), std::string::npos);
+  std::string second = readLine();
+  EXPECT_EQ(first.size() + second.size(), 1024u);
+  EXPECT_EQ(second.substr(second.size() - 2), "\r\n");
+  EXPECT_EQ(readLine(), "z\r\n");
+}
+
+TEST_F(Bufmod, ReportsEndOfStreamTimeOutAndEndlessLines) {
+  EXPECT_EQ(bufmodSetOption(slot, BUFMOD_OPT_READ_TIMEOUT, "1"), 0);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(readLine(), "<-7>");
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900));
+  peerWrite("abc");
+  close(fds[1]);
+  fds[1] = -1;
+  EXPECT_EQ(readLine(), "abc");
+  EXPECT_EQ(readLine(), "<-6>");
+  char data[] = "x";
+  EXPECT_EQ(bufmodWrite(slot, data, 1), BUFMOD_ERR_EOF);
+}
+
+TEST_F(Bufmod, CapsALineThatNeverEnds) {
+  std::thread writer([this] {
+    std::string chunk(4096, 'q');
+    for (int i = 0; i < 20; i++)
+      if (send(fds[1], chunk.data(), chunk.size(), MSG_NOSIGNAL) < 0) break;
+  });
+  EXPECT_EQ(readLine(), "<-9>");
+  shutdown(fds[0], SHUT_RDWR);
+  writer.join();
+}
+
+TEST_F(Bufmod, RefusesTheSixtyFifthSlotAndBadArguments) {
+  std::vector<int> extra;
+  for (int i = 1; i < BUFMOD_SLOTS; i++) {
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    extra.push_back(pair[1]);
+    ASSERT_GE(bufmodOpen(pair[0]), 0);
+  }
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  EXPECT_EQ(bufmodOpen(pair[0]), BUFMOD_ERR_FULL);
+  close(pair[0]);
+  close(pair[1]);
+  EXPECT_EQ(bufmodSetOption(slot, 99, "1"), BUFMOD_ERR_ARG);
+  EXPECT_EQ(bufmodSetOption(64, 1, "1"), BUFMOD_ERR_ARG);
+  EXPECT_EQ(bufmodClose(slot), 0);
+  EXPECT_EQ(bufmodClose(slot), BUFMOD_ERR_NOT_IN_USE);
+  for (int fd : extra) close(fd);
+}
+
+TEST_F(Bufmod, WritesEveryByte) {
+  std::string big(200000, 'w');
+  std::thread reader([this, &big] {
+    std::string got;
+    char buf[65536];
+    while (got.size() < big.size()) {
+      ssize_t n = read(fds[1], buf, sizeof buf);
+      if (n <= 0) break;
+      got.append(buf, n);
+    }
+    EXPECT_EQ(got, big);
+  });
+  EXPECT_EQ(bufmodWrite(slot, big.data(), (int)big.size()), 0);
+  reader.join();
+  EXPECT_EQ(bufmodGetBytesSent(slot), 200000);
+}
+
+class Varmod : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_EQ(varmodInit(), 0); }
+  void TearDown() override { varmodShutdown(); }
+  std::string value(int list, const char* name) {
+    char buf[256];
+    int n = varmodGetVariable(list, name, buf, sizeof buf);
+    return n < 0 ? "<" + std::to_string(n) + ">" : std::string(buf, n);
+  }
+};
+
+TEST_F(Varmod, ParsesQueriesAndDecodesValuesOnly) {
+  char query[] = "list=details&sortcol=name&x&a%20b=1+2%2B3&bad=%zz%4&empty=";
+  int id = varmodParseQuery(query);
+  ASSERT_GT(id, 0);
+  EXPECT_EQ(value(id, "list"), "details");
+  EXPECT_EQ(value(id, "sortcol"), "name");
+  EXPECT_EQ(value(id, "x"), "");
+  EXPECT_EQ(varmodHasVariable(id, "x"), 1);
+  EXPECT_EQ(value(id, "a%20b"), "1 2+3");
+  EXPECT_EQ(value(id, "bad"), "%zz%4");
+  EXPECT_EQ(value(id, "empty"), "");
+  EXPECT_EQ(value(id, "nothing"), "<-5>");
+  EXPECT_EQ(varmodDestroyList(id), 0);
+  EXPECT_EQ(value(id, "list"), "<-4>");
+}
+
+TEST_F(Varmod, ReplacesAppendsAndEnumeratesInOrder) {
+  int id = varmodCreateList();
+  varmodAddVariable(id, "list", "icons", 0);
+  varmodAddVariable(id, "list", "details", 0);
+  varmodAppendVariable(id, "ALL_RAW", "a\r\n", 0);
+  varmodAppendVariable(id, "ALL_RAW", "b\r\n", 0);
+  varmodAddVariable(id, "bin", "a\0b", 3);
+  EXPECT_EQ(value(id, "list"), "details");
+  EXPECT_EQ(value(id, "ALL_RAW"), "a\r\nb\r\n");
+  EXPECT_EQ(value(id, "bin"), std::string("a\0b", 3));
+  char name[4], val[3];
+  EXPECT_EQ(varmodEnumVariable(id, 1, name, sizeof name, val, sizeof val), 3);
+  EXPECT_STREQ(name, "ALL");
+  EXPECT_EQ(std::string(val, 3), "a\r\n");
+  EXPECT_EQ(varmodEnumVariable(id, 3, name, sizeof name, val, sizeof val), VARMOD_ERR_NO_VAR);
+}
+
+TEST(UrlDecode, DecodesPlusAndHexAndLeavesTheRest) {
+  char a[] = "/a%20b/c.jpg";
+  EXPECT_EQ(urlDecode(a), 10);
+  EXPECT_STREQ(a, "/a b/c.jpg");
+  char b[] = "100%+%2f%2F%4";
+  urlDecode(b);
+  EXPECT_STREQ(b, "100% //%4");
+}
+
+TEST(ServerHelpers, TurnsCookiesIntoQueriesAndDecodesCredentials) {
+  char out[256];
+  serverCookieToQuery("list=details; x=1", out, sizeof out);
+  EXPECT_STREQ(out, "x=1&list=details");
+  serverCookieToQuery("a=1;\tb=2;; a=3", out, sizeof out);
+  EXPECT_STREQ(out, "a=3&b=2&a=1");
+  serverCookieToQuery("single=1", out, sizeof out);
+  EXPECT_STREQ(out, "single=1");
+  char creds[256];
+  EXPECT_EQ(serverDecodeBase64("YW5uYTpzZWNyZXQ=", creds, sizeof creds), 11);
+  EXPECT_STREQ(creds, "anna:secret");
+  serverDecodeBase64("YW5u!YQ==trailing", creds, sizeof creds);
+  EXPECT_STREQ(creds, "anna");
+  char small[4];
+  serverDecodeBase64("YW5uYTpzZWNyZXQ=", small, sizeof small);
+  EXPECT_STREQ(small, "ann");
+}
+
+TEST(ServerHelpers, MapsRequestPathsBelowTheCollections) {
+  snprintf(g_config.collectionsDir, sizeof g_config.collectionsDir, "/data/Collections");
+  char path[] = "/a%20b/c.jpg";
+  char out[MAX_PATH];
+  serverMapPath(path, out, sizeof out);
+  EXPECT_STREQ(out, "/data/Collections/a b/c.jpg");
+  char traversal[] = "/x/..%2F..%2Fwindows/win.ini";
+  serverMapPath(traversal, out, sizeof out);
+  EXPECT_NE(strstr(out, ".."), nullptr);
+  char dir[] = "/Holiday/";
+  serverMapPath(dir, out, sizeof out);
+  EXPECT_STREQ(out, "/data/Collections/Holiday/");
+  std::string longPath = "/" + std::string(400, 'n');
+  serverMapPath(longPath.data(), out, sizeof out);
+  EXPECT_EQ(strlen(out), (size_t)MAX_PATH - 1);
+}
+
+TEST(Respmod, FormatsDatesAndTestsIfModifiedSince) {
+  char date[64];
+  time_t t = 1085155200;  // Fri, 21 May 2004 16:00:00 GMT
+  respmodFormatDate(date, &t, 0);
+  EXPECT_STREQ(date, "Fri, 21 May 2004 16:00:00 GMT");
+  respmodFormatDate(date, &t, 86400 * 3);
+  EXPECT_STREQ(date, "Mon, 24 May 2004 16:00:00 GMT");
+
+  TempDir dir;
+  std::string file = dir.file("f.txt");
+  std::ofstream(file) << "x";
+  struct timespec times[2] = {{t, 0}, {t, 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, file.c_str(), times, 0), 0);
+  EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:00 GMT"), 0);
+  EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Fri, 21 may 2004 16:00:00 GMT; length=1"), 0);
+  EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Friday, 21-May-2004 16:00:00 GMT"), 0);
+  EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:01 GMT"), 1);
+  EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Friday, 21-May-04 16:00:00 GMT"), 1);
+  EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: garbage"), 1);
+  EXPECT_EQ(respmodIfModifiedSince(file.c_str(), ""), 1);
+  EXPECT_EQ(respmodIfModifiedSince(dir.file("missing").c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:00 GMT"), 1);
+}
+
+TEST(Respmod, LooksContentTypesUpWithoutRegardToCase) {
+  char type[256];
+  EXPECT_GT(respmodContentType("/x/photo.JPG", type, sizeof type), 0);
+  EXPECT_STREQ(type, "image/jpeg");
+  EXPECT_GT(respmodContentType("/x/README", type, sizeof type), 0);
+  EXPECT_STREQ(type, "application/octet-stream");
+  EXPECT_GT(respmodContentType("/x.d/README", type, sizeof type), 0);
+  EXPECT_STREQ(type, "application/octet-stream");
+  EXPECT_EQ(respmodContentType("/x/file.nosuchextension", type, sizeof type), 0);
+}
+
+TEST(Respmod, RefusesCookiesThatWouldBreakTheHeader) {
+  EXPECT_EQ(respmodSetCookie(0, "list=icons; path=/;"), 0);
+  EXPECT_EQ(respmodSetCookie(0, "list=x\r\nSet-Cookie: y"), -2);
+  EXPECT_EQ(respmodSetCookie(0, "list=\x01"), -2);
+  EXPECT_EQ(respmodSetCookie(0, std::string(3000, 'c').c_str()), -1);
+  EXPECT_EQ(respmodSetCookie(64, "a"), -2);
+  EXPECT_EQ(respmodSetCookie(0, nullptr), 0);
+}
+
+class Fwmod : public ::testing::Test {
+ protected:
+  void start(const std::string& ini) {
+    std::ofstream(dir.file("cradle.ini")) << ini;
+    ASSERT_EQ(fwmodInit(dir.file("cradle.ini").c_str(), "photo"), 0);
+  }
+  void TearDown() override { fwmodShutdown(); }
+  TempDir dir;
+};
+
+TEST_F(Fwmod, MatchesHostsAndNetworksByPolicy) {
+  start("[photo]\nhost-access-policy=1\n[photo-host-access]\n192.168.1.0\n10.0.0.5\nnot-an-address\n");
+  EXPECT_EQ(fwmodIsHostAllowed("192.168.1.77"), 0);
+  EXPECT_EQ(fwmodIsHostAllowed("192.168.2.1"), 1);
+  EXPECT_EQ(fwmodIsHostAllowed("10.0.0.5"), 0);
+  EXPECT_EQ(fwmodIsHostAllowed("10.0.0.6"), 1);
+  EXPECT_EQ(fwmodIsHostAllowed("garbage"), 0);
+  EXPECT_EQ(fwmodIsHostAllowed("1.2.3.256"), 0);
+  EXPECT_EQ(fwmodGetTargetKind("192.168.1.0"), 2);
+  EXPECT_EQ(fwmodGetTargetKind("10.0.0.5"), 1);
+  char target[32];
+  EXPECT_EQ(fwmodGetTarget(2, target, sizeof target), 14);
+  EXPECT_EQ(fwmodGetTarget(3, target, sizeof target), FWMOD_ERR_ARG);
+  EXPECT_EQ(fwmodAddTarget("10.0.0.5"), FWMOD_ERR_DUPLICATE);
+  ASSERT_EQ(fwmodSetPolicy(2), 0);
+  EXPECT_EQ(fwmodIsHostAllowed("10.0.0.5"), 1);
+  EXPECT_EQ(fwmodIsHostAllowed("10.0.0.6"), 0);
+  EXPECT_EQ(fwmodSetPolicy(3), FWMOD_ERR_ARG);
+  ASSERT_EQ(fwmodClearAllTargets(), 0);
+  EXPECT_EQ(fwmodIsHostAllowed("10.0.0.5"), 0);
+}
+
+TEST_F(Fwmod, CountsFailuresAndResetsOnSuccess) {
+  start("");
+  EXPECT_EQ(fwmodGetFailureCount("1.2.3.4"), FWMOD_ERR_ARG);
+  fwmodHostAccess("1.2.3.4", 0);  // first sight: recorded with count 0
+  EXPECT_EQ(fwmodGetFailureCount("1.2.3.4"), 0);
+  for (int i = 0; i < 10; i++) fwmodHostAccess("1.2.3.4", 0);
+  EXPECT_EQ(fwmodGetFailureCount("1.2.3.4"), 10);
+  fwmodHostAccess("1.2.3.4", 1);
+  EXPECT_EQ(fwmodGetFailureCount("1.2.3.4"), 0);
+}
+
+TEST_F(Fwmod, WritesPolicyAndTargetsBackAtShutdown) {
+  start("[photo]\nPort=1234\n");
+  fwmodAddTarget("10.1.2.3");
+  fwmodAddTarget("192.168.0.0");
+  fwmodSetPolicy(2);
+  ASSERT_EQ(fwmodShutdown(), 0);
+  ASSERT_EQ(fwmodInit(dir.file("cradle.ini").c_str(), "photo"), 0);
+  EXPECT_EQ(fwmodGetPolicy(), 2);
+  char target[32];
+  fwmodGetTarget(0, target, sizeof target);
+  EXPECT_STREQ(target, "10.1.2.3");
+  fwmodGetTarget(1, target, sizeof target);
+  EXPECT_STREQ(target, "192.168.0.0");
+  EXPECT_EQ(GetPrivateProfileIntA("photo", "Port", 0, dir.file("cradle.ini").c_str()), 1234u);
+}
+
+class Pwdmod : public ::testing::Test {
+ protected:
+  void TearDown() override { pwdmodShutdown(); }
+  std::string db() const { return dir.file("galleon.dbu"); }
+  TempDir dir;
+};
+
+TEST_F(Pwdmod, ChecksPasswordsOfResourcesWithoutRegardToCase) {
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  EXPECT_EQ(pwdmodAddUser("system", "twentycharacterslong", "Holiday"), 0);
+  EXPECT_EQ(pwdmodAddUser("system", nullptr, "Public"), 0);
+  char buf[32];
+  EXPECT_EQ(pwdmodGetPassword("holiday", "SYSTEM", buf, sizeof buf), 15);
+  EXPECT_STREQ(buf, "twentycharacter");
+  EXPECT_EQ(pwdmodCheckPassword("system", "twentycharacter", "HOLIDAY"), 1);
+  EXPECT_EQ(pwdmodCheckPassword("system", "TwentyCharacter", "Holiday"), 0);
+  EXPECT_EQ(pwdmodCheckPassword("system", "", "Public"), 0);
+  EXPECT_EQ(pwdmodResourceHasPassword("Holiday"), 1);
+  EXPECT_EQ(pwdmodResourceHasPassword("Public"), 0);
+  EXPECT_EQ(pwdmodResourceExists("public"), 1);
+  EXPECT_EQ(pwdmodResourceExists("Nothing"), 0);
+  EXPECT_EQ(pwdmodAddUser("system", nullptr, "holiday"), 0);  // clears the password
+  EXPECT_EQ(pwdmodResourceHasPassword("Holiday"), 0);
+  EXPECT_EQ(pwdmodDeleteUserResource("system", "HOLIDAY"), 0);
+  EXPECT_EQ(pwdmodDeleteUserResource("system", "Holiday"), PWDMOD_ERR_ARG);
+  EXPECT_EQ(pwdmodInit(db().c_str()), PWDMOD_ERR_NOT_OPEN);
+}
+
+TEST_F(Pwdmod, SavesTheListFileForItsOwnerAndReadsItBack) {
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  ASSERT_EQ(pwdmodShutdown(), 0);
+  EXPECT_EQ(fs::file_size(db()), 0u);  // an empty list is an empty file
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  pwdmodAddUser("system", "pw1", "A");
+  pwdmodAddUser("system", "pw2", "B");
+  ASSERT_EQ(pwdmodShutdown(), 0);
+  EXPECT_EQ(fs::file_size(db()), 4u + 2 * 560u);
+  struct stat st{};
+  stat(db().c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  EXPECT_EQ(pwdmodCheckPassword("system", "pw2", "B"), 1);
+  EXPECT_EQ(pwdmodCheckPassword("system", "pw1", "A"), 1);
+  ASSERT_EQ(pwdmodShutdown(), 0);
+  // A size field of 0 or below reads as an empty database.
+  std::ofstream(db(), std::ios::binary).write("\0\0\0\0garbage", 11);
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  EXPECT_EQ(pwdmodResourceExists("A"), 0);
+}
+
+TEST(Logmod, FormatsTheDateWithTheZoneOffset) {
+  char date[64];
+  time_t winter = 1796558773;  // 06 Dec 2026 12:06:13 UTC
+  time_t summer = 1783339573;  // 06 Jul 2026 12:06:13 UTC
+  setenv("TZ", "EST5", 1);
+  tzset();
+  logmodFormatDate(date, sizeof date, winter);
+  EXPECT_STREQ(date, "[06/Dec/2026:07:06:13 -0500]");
+  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
+  tzset();
+  logmodFormatDate(date, sizeof date, winter);
+  EXPECT_STREQ(date, "[06/Dec/2026:13:06:13 +0100]");
+  logmodFormatDate(date, sizeof date, summer);
+  EXPECT_STREQ(date, "[06/Jul/2026:14:06:13 +0200]");
+  setenv("TZ", "IST-5:30", 1);
+  tzset();
+  logmodFormatDate(date, sizeof date, winter);
+  EXPECT_STREQ(date, "[06/Dec/2026:17:36:13 +0530]");
+  unsetenv("TZ");
+  tzset();
+}
+
+TEST(Logmod, EscapesQuotesBackslashesAndControlBytes) {
+  char out[128];
+  logmodEscape("Mozilla/5.0 (X11; Linux)", out, sizeof out);
+  EXPECT_STREQ(out, "Mozilla/5.0 (X11; Linux)");
+  logmodEscape("a\"b\\c\r\nd\x7f\xe9", out, sizeof out);
+  EXPECT_STREQ(out, "a\\x22b\\x5cc\\x0d\\x0ad\\x7f\\xe9");
+  char small[6];
+  logmodEscape("ab\"cd", small, sizeof small);
+  EXPECT_STREQ(small, "ab");  // an escape is never cut in half
+}
+
+TEST(Logmod, ShowsTheLastLinesOfTheLogAndAppendsRecords) {
+  TempDir dir;
+  {
+    std::ofstream log(dir.file("galleon.log"));
+    for (int i = 1; i <= 300; i++) log << "line " << i << "\n";
+  }
+  ASSERT_EQ(logmodInit(dir.file("galleon.log").c_str(), nullptr), 0);
+  EXPECT_EQ(logmodAttachWindow(nullptr), -2);
+  ASSERT_EQ(logmodAttachWindow(reinterpret_cast<HWND>(1)), 0);
+  ASSERT_EQ(logmodGetShownCount(), 250);
+  char line[64];
+  logmodGetShownLine(0, line, sizeof line);
+  EXPECT_STREQ(line, "line 51");
+  EXPECT_EQ(logmodWrite(LOGMOD_FORMAT_SHORT, "1.2.3.4", "-", "GET", "/ HTTP/1.0", 200, 5ul), 0);
+  EXPECT_EQ(logmodGetShownCount(), 250);
+  logmodGetShownLine(0, line, sizeof line);
+  EXPECT_STREQ(line, "line 52");
+  EXPECT_EQ(logmodClearLog(), 0);
+  EXPECT_EQ(logmodGetShownCount(), 0);
+  EXPECT_FALSE(fs::exists(dir.file("galleon.log")));
+  EXPECT_EQ(logmodWrite("no date field %d", 7), 0);
+  std::ifstream in(dir.file("galleon.log"));
+  std::string record;
+  std::getline(in, record);
+  EXPECT_EQ(record.front(), '[');
+  EXPECT_EQ(record.substr(record.size() - 17), "] no date field 7");
+  EXPECT_EQ(logmodShutdown(), 0);
+  EXPECT_EQ(logmodWrite("x"), -1);
+}
+
+}  // namespace
