@@ -203,6 +203,25 @@ TEST_F(Files, HiddenAttributeIsKeptInTheDirectoryList) {
     EXPECT_FALSE(dir.exists(".hidden"));
 }
 
+TEST_F(Files, CreatedHiddenAndDeletedOnClose) {
+    HANDLE h = CreateFileA(p("made").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_HIDDEN, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+    EXPECT_EQ(GetFileAttributesA(p("made").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_HIDDEN));
+    h = CreateFileA(p("scratch").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    EXPECT_TRUE(dir.exists("scratch"));
+    CloseHandle(h);
+    EXPECT_FALSE(dir.exists("scratch"));
+    // Directories open only with backup semantics, for their times.
+    CreateDirectoryA(p("d").c_str(), nullptr);
+    EXPECT_EQ(open(p("d"), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ACCESS_DENIED));
+    h = CreateFileA(p("d").c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS,
+                    nullptr);
+    EXPECT_NE(h, INVALID_HANDLE_VALUE);
+    CloseHandle(h);
+}
+
 TEST_F(Files, ConcurrentHideLosesNoName) {
     const int kFiles = 40;
     for (int i = 0; i < kFiles; ++i) dir.write("f" + std::to_string(i), "");

@@ -9,6 +9,8 @@
 
 #include "testdir.h"
 
+extern "C" __attribute__((visibility("default"))) int platformTestProgramExport(void) { return 201; }
+
 namespace {
 
 class Modules : public ::testing::Test {
@@ -90,6 +92,10 @@ TEST_F(Modules, ProgramModuleAndFileNameTruncation) {
     EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), 5u);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
     EXPECT_EQ(std::string(small), std::string(full).substr(0, 4));
+    auto exported = reinterpret_cast<int (*)()>(GetProcAddress(program, "platformTestProgramExport"));
+    ASSERT_NE(exported, nullptr);
+    EXPECT_EQ(exported(), 201);
+    EXPECT_EQ(GetProcAddress(program, "GetLastError"), nullptr);  // libplatform's, not the program's
     EXPECT_EQ(FreeLibrary(program), TRUE);  // the program is never unloaded
     EXPECT_EQ(GetModuleHandleA(nullptr), program);
 }

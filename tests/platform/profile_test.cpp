@@ -71,6 +71,11 @@ TEST_F(Profile, ListsOfSectionsKeysAndEntries) {
     EXPECT_EQ(n, 13u);
     EXPECT_EQ(GetPrivateProfileSectionA("b", buf, sizeof buf, ini.c_str()), 0u);
     EXPECT_EQ(buf[0], '\0');
+    // Lines without "=" come back as they are; comments do not.
+    dir.write("rename.ini", "[rename]\n; note\nold.dll\nnew.dll=x.dll\n");
+    std::string renameIni = dir.path("rename.ini");
+    GetPrivateProfileSectionA("rename", buf, sizeof buf, renameIni.c_str());
+    EXPECT_EQ(splitList(buf), (std::vector<std::string>{"old.dll", "new.dll=x.dll"}));
     // Too small: cut, double NUL at the end, size - 2.
     char small[5];
     memset(small, 'x', sizeof small);
