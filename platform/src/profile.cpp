@@ -249,6 +249,16 @@ void eraseSection(Profile &p, long s) {
     p.lines.erase(p.lines.begin() + s, p.lines.begin() + static_cast<long>(end));
 }
 
+// Names and values that would break the file's lines (or, for a key, its
+// "=") are refused rather than written.
+bool safeText(const char *s, const char *forbidden) { return !s || !strpbrk(s, forbidden); }
+
+bool safeWrite(LPCSTR section, LPCSTR key, LPCSTR value) {
+    if (safeText(section, "\r\n]") && safeText(key, "\r\n=") && safeText(value, "\r\n")) return true;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return false;
+}
+
 }  // namespace
 
 extern "C" {
@@ -344,6 +354,7 @@ WINBASEAPI BOOL WINAPI WritePrivateProfileStringA(LPCSTR lpAppName, LPCSTR lpKey
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (!safeWrite(lpAppName, lpKeyName, lpString)) return FALSE;
     std::lock_guard<std::mutex> guard(writerLock());
     Profile p;
     if (!load(lpFileName, &p)) return FALSE;
@@ -374,6 +385,9 @@ WINBASEAPI BOOL WINAPI WritePrivateProfileSectionA(LPCSTR lpAppName, LPCSTR lpSt
         SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    if (!safeWrite(lpAppName, nullptr, nullptr)) return FALSE;
+    for (const char *item = lpString; item && *item; item += strlen(item) + 1)
+        if (!safeWrite(nullptr, nullptr, item)) return FALSE;
     std::lock_guard<std::mutex> guard(writerLock());
     Profile p;
     if (!load(lpFileName, &p)) return FALSE;

@@ -1,6 +1,10 @@
 // Events, mutexes and semaphores; names are process-local.
 #include "waitable.h"
 
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <map>
 #include <string>
 
@@ -37,14 +41,22 @@ private:
     uint64_t pulses_ = 0;
 };
 
+// Is the thread still running? (A thread that ended while owning a mutex
+// leaves it abandoned: the next waiter gets it with WAIT_ABANDONED.)
+bool threadAlive(DWORD tid) { return syscall(SYS_tgkill, getpid(), tid, 0) == 0 || errno != ESRCH; }
+
 class Mutex : public Waitable {
 public:
     Mutex() : Waitable(ObjectType::Mutex) {}
-    bool isSignaled(DWORD tid, uint64_t) const override { return owner_ == 0 || owner_ == tid; }
+    bool isSignaled(DWORD tid, uint64_t) const override {
+        return owner_ == 0 || owner_ == tid || !threadAlive(owner_);
+    }
     bool acquire(DWORD tid) override {
+        bool abandoned = owner_ != 0 && owner_ != tid;
+        if (abandoned) count_ = 0;
         owner_ = tid;
         ++count_;
-        return false;
+        return abandoned;
     }
     bool release(DWORD tid) {
         if (owner_ != tid || count_ == 0) return false;

@@ -109,6 +109,16 @@ TEST_F(Profile, WritesKeepOtherLinesAndDeleteKeysAndSections) {
     EXPECT_FALSE(WritePrivateProfileStringA(nullptr, "k", "v", ini.c_str()));
 }
 
+TEST_F(Profile, LineBreaksCannotInjectKeysOrSections) {
+    dir.write("cradle.ini", "[photo]\nEnable=1\n");
+    EXPECT_FALSE(WritePrivateProfileStringA("photo", "Name", "x\n[admin]\nPassword=", ini.c_str()));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_PARAMETER));
+    EXPECT_FALSE(WritePrivateProfileStringA("photo", "Enable=0\rX", "1", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileStringA("a]b", "k", "v", ini.c_str()));
+    EXPECT_FALSE(WritePrivateProfileSectionA("photo", "ok=1\0bad=1\nEnable=0\0", ini.c_str()));
+    EXPECT_EQ(dir.read("cradle.ini"), "[photo]\nEnable=1\n");
+}
+
 TEST_F(Profile, WriteCreatesTheFileButNotItsDirectory) {
     EXPECT_TRUE(WritePrivateProfileStringA("s", "k", "v", ini.c_str()));
     EXPECT_EQ(dir.read("cradle.ini"), "[s]\nk=v\n");

@@ -143,6 +143,16 @@ TEST(Mutexes, NamedReentrantAndOwned) {
     CloseHandle(m3);
 }
 
+TEST(Mutexes, OwnerThatEndsLeavesItAbandoned) {
+    HANDLE m = CreateMutexA(nullptr, FALSE, nullptr);
+    std::thread owner([m] { WaitForSingleObject(m, 0); });
+    owner.join();
+    EXPECT_EQ(WaitForSingleObject(m, 1000), WAIT_ABANDONED);
+    EXPECT_TRUE(ReleaseMutex(m));
+    EXPECT_FALSE(ReleaseMutex(m));
+    CloseHandle(m);
+}
+
 TEST(Semaphores, CountAndLimit) {
     HANDLE s = CreateSemaphoreA(nullptr, 0, 2, nullptr);
     ASSERT_NE(s, nullptr);
