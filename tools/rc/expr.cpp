@@ -24,8 +24,12 @@ void TokenStream::expectKeyword(const char* k) {
 
 std::string TokenStream::expectString() {
     if (peek().kind != Tok::String) throw Error(where(), "expected a quoted string but found '" + peek().text + "'");
-    std::string s = next().text;
-    while (peek().kind == Tok::String) s += next().text;  // adjacent strings join
+    const Token& first = next();
+    std::string s = first.text;
+    // Adjacent strings on one line join; a string on the next line starts
+    // the next statement.
+    while (peek().kind == Tok::String && peek().at.line == first.at.line && peek().at.file == first.at.file)
+        s += next().text;
     return s;
 }
 

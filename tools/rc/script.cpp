@@ -166,7 +166,9 @@ Script compileScript(const std::string& path, const std::vector<std::string>& in
     for (const auto& [name, value] : defines) pp.define(name, value);
     pp.run(path);
     Compiler c(path, includeDirs);
-    TokenStream ts(pp.tokens(), Origin{path, 0});
+    // Errors at the end of the script point at its last line.
+    Origin end = pp.tokens().empty() ? Origin{path, 1} : pp.tokens().back().at;
+    TokenStream ts(pp.tokens(), end);
     c.run(ts);
     Script& s = c.script();
     s.files.insert(pp.files().begin(), pp.files().end());

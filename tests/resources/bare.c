@@ -1,0 +1,1 @@
+int resBareValue(void) { return 1; }
