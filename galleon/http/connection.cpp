@@ -264,7 +264,9 @@ int sendError(HttpRequest& req, int status) {
 // Answers one request; returns its status.
 int answer(HttpRequest& req, RequestState& rq, const char* decodedPath, const char* mappedPath) {
   if (!httpPasswordGate(&req, decodedPath)) return 401;
-  fwmodHostAccessReport(req.peer, 1);
+  // An image request is checked again by the image handler against the
+  // collection of its image path, which reports the outcome.
+  if (!isImageTarget(req.target)) fwmodHostAccessReport(req.peer, 1);
   if (strstr(mappedPath, "..")) return sendError(req, 400);
   Kind kind = kindOf(mappedPath);
   if (kind == Kind::File) {

@@ -1,0 +1,69 @@
+#include "listing_text.h"
+
+#include <cstdio>
+
+std::string listingUrlEscape(const std::string& text) {
+    static const char hex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (unsigned char c : text) {
+        bool safe = c == '-' || c == '.' || c == '/' || c == '_' || (c >= '0' && c <= '9') ||
+                    (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+        if (safe) {
+            out += static_cast<char>(c);
+        } else {
+            out += '%';
+            out += hex[c >> 4];
+            out += hex[c & 15];
+        }
+    }
+    return out;
+}
+
+std::string listingHtmlEscape(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 8);
+    for (char c : text) {
+        switch (c) {
+            case '&': out += "&amp;"; break;
+            case '<': out += "&lt;"; break;
+            case '>': out += "&gt;"; break;
+            case '"': out += "&quot;"; break;
+            case '\'': out += "&#39;"; break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+std::string listingSizeText(unsigned long long bytes) {
+    if (bytes < 1024) return "1 KB";
+    unsigned long long kb = (bytes + 1023) / 1024;
+    std::string digits = std::to_string(kb);
+    std::string grouped;
+    int n = static_cast<int>(digits.size());
+    for (int i = 0; i < n; ++i) {
+        if (i && (n - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return grouped + " KB";
+}
+
+std::string listingDateText(const FILETIME& time) {
+    FILETIME local;
+    SYSTEMTIME st;
+    if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &st)) return "";
+    char date[80], clock[80];
+    if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date)) return "";
+    if (!GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, clock, sizeof clock)) return date;
+    return std::string(date) + " " + clock;
+}
+
+std::string listingSysColor(int index, const char* fallback) {
+    DWORD c = GetSysColor(index);
+    if (c == 0) return fallback;
+    char text[8];
+    std::snprintf(text, sizeof text, "%.2X%.2X%.2X", static_cast<unsigned>(GetRValue(c)),
+                  static_cast<unsigned>(GetGValue(c)), static_cast<unsigned>(GetBValue(c)));
+    return text;
+}
