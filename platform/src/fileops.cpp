@@ -359,8 +359,8 @@ WINBASEAPI UINT WINAPI GetTempFileNameA(LPCSTR lpPathName, LPCSTR lpPrefixString
             return n;
         }
         if (errno != EEXIST) {
-            failForPath(errno == ENOENT ? ENOTDIR : errno, name);
-            if (errno == ENOENT) SetLastError(ERROR_PATH_NOT_FOUND);
+            int err = errno;
+            SetLastError(err == ENOENT || err == ENOTDIR ? ERROR_PATH_NOT_FOUND : errnoToError(err));
             return 0;
         }
     }

@@ -278,6 +278,7 @@ TEST_F(Files, TempNamesAndDirectories) {
     UINT m = GetTempFileNameA(dir.path().c_str(), "zel", 0, name);
     EXPECT_NE(m, n);
     EXPECT_EQ(GetTempFileNameA(p("none").c_str(), "zel", 0, name), 0u);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 
     char cwd[MAX_PATH];
     DWORD len = GetCurrentDirectoryA(sizeof cwd, cwd);
