@@ -85,6 +85,10 @@ void PluginHost::stop() {
         branding_ = nullptr;
         running_ = false;
         if (!savedCwd_.empty()) SetCurrentDirectoryA(savedCwd_.c_str());
+        // The host closes its log client last; records of later tests must
+        // not reach this test's reader, nor a reader of the user's.
+        zelextLogShutdown();
+        zelextLogSetSlot(logName_.c_str());
     }
     log_.stop();
 }

@@ -52,7 +52,8 @@ public:
     // Lays out the directory and starts the manager. Returns extmodInit's
     // result (or -100 when the directory or the log could not be set up).
     int start();
-    // Shuts the manager down; also done by the destructor.
+    // Shuts the manager down and closes this process's log client, as the
+    // host does; also done by the destructor.
     void stop();
 
     bool running() const { return running_; }
