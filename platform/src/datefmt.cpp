@@ -3,12 +3,37 @@
 #include <windows.h>
 
 #include <langinfo.h>
+#include <locale.h>
 
 #include <cstring>
 #include <string>
 #include <vector>
 
 namespace {
+
+// The LC_TIME locale of the process: the program's own choice if it made one
+// with setlocale, else the one the environment names (LC_ALL, LC_TIME, LANG),
+// else "C".
+class TimeLocale {
+public:
+    TimeLocale() {
+        const char *current = setlocale(LC_TIME, nullptr);
+        if (current && strcmp(current, "C") != 0 && strcmp(current, "POSIX") != 0)
+            locale_ = duplocale(uselocale(static_cast<locale_t>(0)));
+        else
+            locale_ = newlocale(LC_TIME_MASK, "", static_cast<locale_t>(0));
+        if (!locale_) locale_ = newlocale(LC_TIME_MASK, "C", static_cast<locale_t>(0));
+    }
+    ~TimeLocale() {
+        if (locale_) freelocale(locale_);
+    }
+    TimeLocale(const TimeLocale &) = delete;
+    TimeLocale &operator=(const TimeLocale &) = delete;
+    const char *item(nl_item item) const { return locale_ ? nl_langinfo_l(item, locale_) : nl_langinfo(item); }
+
+private:
+    locale_t locale_ = static_cast<locale_t>(0);
+};
 
 struct Token {
     char field = 0;  // 0 for literal text
@@ -79,7 +104,7 @@ std::string twoDigits(int v) {
 }
 
 // A strftime format of the locale turned into a Win32 picture.
-std::string pictureFromStrftime(const char *format) {
+std::string pictureFromStrftime(const char *format, const TimeLocale &locale) {
     std::string out;
     for (const char *p = format; *p; ++p) {
         if (*p != '%' || !p[1]) {
@@ -110,7 +135,7 @@ std::string pictureFromStrftime(const char *format) {
         case 'R': out += "HH:mm"; break;
         case 'D': out += "MM/dd/yy"; break;
         case 'F': out += "yyyy-MM-dd"; break;
-        case 'r': out += pictureFromStrftime(nl_langinfo(T_FMT_AMPM)); break;
+        case 'r': out += pictureFromStrftime(locale.item(T_FMT_AMPM), locale); break;
         case '%': out += '%'; break;
         default: break;  // items without a picture equivalent are left out
         }
@@ -164,9 +189,10 @@ WINBASEAPI int WINAPI GetDateFormatA(LCID, DWORD dwFlags, const SYSTEMTIME *lpDa
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
+    TimeLocale locale;
     std::string picture = lpFormat ? lpFormat
                           : (dwFlags & DATE_LONGDATE) ? std::string("dddd, MMMM dd, yyyy")
-                                                      : pictureFromStrftime(nl_langinfo(D_FMT));
+                                                      : pictureFromStrftime(locale.item(D_FMT), locale);
     const int wd = weekday(date);
     std::string text;
     for (const Token &t : tokenize(picture, "dMyg")) {
@@ -175,12 +201,12 @@ WINBASEAPI int WINAPI GetDateFormatA(LCID, DWORD dwFlags, const SYSTEMTIME *lpDa
         case 'd':
             if (t.count == 1) text += std::to_string(date.wDay);
             else if (t.count == 2) text += twoDigits(date.wDay);
-            else text += nl_langinfo(static_cast<nl_item>((t.count == 3 ? ABDAY_1 : DAY_1) + wd));
+            else text += locale.item(static_cast<nl_item>((t.count == 3 ? ABDAY_1 : DAY_1) + wd));
             break;
         case 'M':
             if (t.count == 1) text += std::to_string(date.wMonth);
             else if (t.count == 2) text += twoDigits(date.wMonth);
-            else text += nl_langinfo(static_cast<nl_item>((t.count == 3 ? ABMON_1 : MON_1) + date.wMonth - 1));
+            else text += locale.item(static_cast<nl_item>((t.count == 3 ? ABMON_1 : MON_1) + date.wMonth - 1));
             break;
         case 'y':
             if (t.count == 1) text += std::to_string(date.wYear % 100);
@@ -206,7 +232,8 @@ WINBASEAPI int WINAPI GetTimeFormatA(LCID, DWORD dwFlags, const SYSTEMTIME *lpTi
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    std::string picture = lpFormat ? lpFormat : pictureFromStrftime(nl_langinfo(T_FMT));
+    TimeLocale locale;
+    std::string picture = lpFormat ? lpFormat : pictureFromStrftime(locale.item(T_FMT), locale);
     std::vector<Token> tokens = tokenize(picture, "hHmst");
     if (dwFlags & (TIME_NOSECONDS | TIME_NOMINUTESORSECONDS)) dropField(tokens, 's');
     if (dwFlags & TIME_NOMINUTESORSECONDS) dropField(tokens, 'm');
@@ -223,7 +250,7 @@ WINBASEAPI int WINAPI GetTimeFormatA(LCID, DWORD dwFlags, const SYSTEMTIME *lpTi
         case 'm': number(time.wMinute); break;
         case 's': number(time.wSecond); break;
         case 't': {
-            std::string marker = nl_langinfo(pm ? PM_STR : AM_STR);
+            std::string marker = locale.item(pm ? PM_STR : AM_STR);
             text += t.count == 1 ? marker.substr(0, 1) : marker;
             break;
         }

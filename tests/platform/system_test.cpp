@@ -7,7 +7,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -119,7 +122,25 @@ TEST(Time, LocalAndSystemClocksAgree) {
     EXPECT_EQ(fromFile.wDayOfWeek, utc.wDayOfWeek);
 }
 
-TEST(DateFormats, CLocalePicturesAndFlags) {
+class DateFormats : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char *name : {"LC_ALL", "LC_TIME", "LANG"}) {
+            const char *v = getenv(name);
+            saved.emplace_back(name, v ? std::optional<std::string>(v) : std::nullopt);
+            unsetenv(name);
+        }
+    }
+    void TearDown() override {
+        for (auto &[name, value] : saved) {
+            if (value) setenv(name, value->c_str(), 1);
+            else unsetenv(name);
+        }
+    }
+    std::vector<std::pair<const char *, std::optional<std::string>>> saved;
+};
+
+TEST_F(DateFormats, CLocalePicturesAndFlags) {
     ASSERT_STREQ(setlocale(LC_TIME, nullptr), "C");
     SYSTEMTIME st = {2026, 3, 0, 7, 14, 5, 9, 0};
     char buf[64];
@@ -146,6 +167,10 @@ TEST(DateFormats, CLocalePicturesAndFlags) {
     EXPECT_EQ(GetDateFormatA(LOCALE_USER_DEFAULT, 0, &bad, nullptr, buf, sizeof buf), 0);
     EXPECT_EQ(GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, "d", buf, sizeof buf), 0);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
+    // A locale the system does not have falls back to "C".
+    setenv("LC_TIME", "xx_YY.UTF-8", 1);
+    GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, buf, sizeof buf);
+    EXPECT_STREQ(buf, "03/07/26");
 }
 
 TEST(SystemInfo, VersionDirectoriesAndNames) {
