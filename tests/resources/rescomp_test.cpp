@@ -71,7 +71,7 @@ TEST(Rescomp, PreprocessingNamesAndIds) {
     writeText(dir.file("sub/inner.rc"), "STRINGTABLE { IDS_B, \"from inner\" }\n");
     writeText(dir.file("data.bin"), "xyz");
     writeText(dir.file("t.rc"),
-              "#include \"ids.h\"\n"
+              "\xEF\xBB\xBF#include \"ids.h\"\r\n"
               "#include <windows.h>\n"
               "#include \"sub/inner.rc\"\n"
               "/* a comment\n   over lines */\n"

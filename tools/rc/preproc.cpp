@@ -17,7 +17,9 @@ std::string readFile(const std::string& path) {
     if (!in) throw Error("cannot read " + path);
     std::ostringstream ss;
     ss << in.rdbuf();
-    return ss.str();
+    std::string text = ss.str();
+    if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) text.erase(0, 3);  // UTF-8 byte order mark
+    return text;
 }
 
 // Replaces comments by blanks (keeping line breaks) outside strings.
