@@ -182,16 +182,18 @@ std::string framed(const std::string& inner, bool current) {
     std::string line = current ? "blue_bkgnd" : "grey_pixel";
     int t = current ? 3 : 1;
     int outer = 94 + 2 * t;
-    std::string s = "<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\" align=\"center\">";
-    s += "<tr><td colspan=\"3\">" + img(line, outer, t) + "</td></tr>";
-    s += "<tr><td>" + img(line, t, 94) + "</td><td width=\"94\" height=\"94\" align=\"center\" valign=\"middle\">" +
-         inner + "</td><td>" + img(line, t, 94) + "</td></tr>";
-    s += "<tr><td colspan=\"3\">" + img(line, outer, t) + "</td></tr></table>";
+    const std::string block = "style=\"display:block\"";
+    std::string s = "<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\" align=\"center\" style=\"line-height:0\">";
+    s += "<tr><td colspan=\"3\">" + img(line, outer, t, "", block) + "</td></tr>";
+    s += "<tr><td>" + img(line, t, 94, "", block) +
+         "</td><td width=\"94\" height=\"94\" align=\"center\" valign=\"middle\" style=\"line-height:0\">" + inner +
+         "</td><td>" + img(line, t, 94, "", block) + "</td></tr>";
+    s += "<tr><td colspan=\"3\">" + img(line, outer, t, "", block) + "</td></tr></table>";
     return s;
 }
 
 std::string thumb(const Ctx& c, const ListingEntry& e) {
-    return "<img src=\"/cif:" + c.href(e) + "\" alt=\"" + esc(e.name) + "\" border=\"0\">";
+    return "<img src=\"/cif:" + c.href(e) + "\" alt=\"" + esc(e.name) + "\" border=\"0\" style=\"vertical-align:middle\">";
 }
 
 std::string previewHref(const Ctx& c, unsigned position) {

@@ -26,8 +26,10 @@ void publishReducedSize(int w, int h, int maxW, int maxH, int* outW, int* outH) 
             nh = h / rh;
         }
     }
-    *outW = static_cast<int>(nw);
-    *outH = static_cast<int>(nh);
+    // Whole pixels, truncated; the epsilon keeps 239.9999... from a ratio
+    // that is exact on paper at 240.
+    *outW = static_cast<int>(nw + 1e-6);
+    *outH = static_cast<int>(nh + 1e-6);
     if (*outW > maxW) *outW = maxW;
     if (*outH > maxH) *outH = maxH;
     if (*outW < 1) *outW = 1;

@@ -26,8 +26,8 @@ void thumbFit(int w, int h, int boxW, int boxH, int* tw, int* th) {
     if (w <= boxW && h <= boxH) return;
     double rw = static_cast<double>(w) / boxW, rh = static_cast<double>(h) / boxH;
     double r = rw > rh ? rw : rh;
-    *tw = static_cast<int>(w / r);
-    *th = static_cast<int>(h / r);
+    *tw = static_cast<int>(w / r + 1e-6);
+    *th = static_cast<int>(h / r + 1e-6);
     if (*tw > boxW) *tw = boxW;
     if (*th > boxH) *th = boxH;
     if (*tw < 1) *tw = 1;
