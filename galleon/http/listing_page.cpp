@@ -54,7 +54,7 @@ std::string parentOf(const std::string& urlPath) {
 void head(Ctx& c, const std::string& title, const std::string& headerColor) {
     std::string& o = c.out;
     o += "<!DOCTYPE html>\r\n<html><head><title>" + esc(title) + "</title>\r\n";
-    o += "<meta charset=\"utf-8\">\r\n";
+    o += "<meta charset=\"utf-8\">\r\n<link rel=\"icon\" type=\"image/png\" href=\"/cii:/icon_image_16\">\r\n";
     o += R"(<script type="text/javascript">
 function surfto(form) {
   var s = form.select1;
@@ -269,9 +269,10 @@ void gridItem(Grid& g, const ListingEntry& e, unsigned position) {
                    "width=\"80\" height=\"70\"");
             break;
         case VIEW_LIST:
-            g.cell("<a href=\"" + h + "\"><img src=\"/cid:" + h +
-                   "\" width=\"16\" height=\"16\" border=\"0\" alt=\"\" align=\"absmiddle\"> " + label(e.name, 75) + "</a>",
-                   "width=\"155\" style=\"text-align:left;vertical-align:middle\"");
+            g.cell("<table border=\"0\" cellspacing=\"0\" cellpadding=\"0\"><tr><td valign=\"top\" style=\"padding:0 5px 0 0\">"
+                   "<a href=\"" + h + "\"><img src=\"/cid:" + h + "\" width=\"16\" height=\"16\" border=\"0\" alt=\"\"></a>"
+                   "</td><td style=\"text-align:left\"><a href=\"" + h + "\">" + label(e.name, 75) + "</a></td></tr></table>",
+                   "width=\"155\" style=\"text-align:left;vertical-align:top\"");
             break;
         case VIEW_FILMSTRIP: {
             std::string target = e.isDir() ? h : previewHref(c, position);
