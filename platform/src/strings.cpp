@@ -55,4 +55,16 @@ WINBASEAPI int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) {
     return n;
 }
 
+WINBASEAPI int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator) {
+    if (nDenominator == 0) return -1;
+    long long product = static_cast<long long>(nNumber) * nNumerator;
+    long long half = (nDenominator < 0 ? -static_cast<long long>(nDenominator) : nDenominator) / 2;
+    bool negative = (product < 0) != (nDenominator < 0);
+    long long magnitude = (product < 0 ? -product : product) + half;
+    long long result = magnitude / (nDenominator < 0 ? -static_cast<long long>(nDenominator) : nDenominator);
+    if (negative) result = -result;
+    if (result > 2147483647LL || result < -2147483647LL - 1) return -1;
+    return static_cast<int>(result);
+}
+
 }  // extern "C"

@@ -235,6 +235,11 @@ TEST(Strings, CopyTruncatesAndFormatLimits) {
     EXPECT_EQ(wsprintfA(big, "%s", long_text.c_str()), 1024);
     EXPECT_EQ(std::strlen(big), 1024u);
     EXPECT_EQ(wsprintfA(big, "%d-%s", 42, "x"), 4);
+    EXPECT_EQ(MulDiv(8, 96, 72), 11);   // 10.67 rounds up
+    EXPECT_EQ(MulDiv(-8, 96, 72), -11);
+    EXPECT_EQ(MulDiv(5, 1, 2), 3);      // halves away from zero
+    EXPECT_EQ(MulDiv(1, 1, 0), -1);
+    EXPECT_EQ(MulDiv(0x7FFFFFFF, 4, 2), -1);
 }
 
 TEST(Winsock, StartupErrorsAndNonBlocking) {

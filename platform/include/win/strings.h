@@ -3,7 +3,14 @@
 #define PLATFORM_WIN_STRINGS_H
 
 #include <stdarg.h>
+#include <string.h>
 #include "types.h"
+
+#define ZeroMemory(d, n) memset((d), 0, (n))
+#define FillMemory(d, n, v) memset((d), (v), (n))
+#define CopyMemory(d, s, n) memcpy((d), (s), (n))
+#define MoveMemory(d, s, n) memmove((d), (s), (n))
+#define ARRAYSIZE(a) (sizeof(a) / sizeof((a)[0]))
 
 WIN_EXTERN_C_BEGIN
 
@@ -21,6 +28,10 @@ WINBASEAPI int WINAPI lstrcmpiA(LPCSTR lpString1, LPCSTR lpString2);
  * Win32 function limits it. Returns the number of characters stored. */
 WINBASEAPI int WINAPIV wsprintfA(LPSTR lpOut, LPCSTR lpFmt, ...) __attribute__((format(printf, 2, 3)));
 WINBASEAPI int WINAPI wvsprintfA(LPSTR lpOut, LPCSTR lpFmt, va_list arglist);
+
+/* nNumber * nNumerator / nDenominator with a 64-bit intermediate, rounded
+ * half away from zero; -1 when nDenominator is 0 or the result overflows. */
+WINBASEAPI int WINAPI MulDiv(int nNumber, int nNumerator, int nDenominator);
 
 WIN_EXTERN_C_END
 
