@@ -99,7 +99,13 @@ bool load(const char *path, Profile *profile) {
             text.pop_back();
             if (profile->lines.empty()) profile->crlf = true;
         }
-        profile->lines.push_back(parseLine(text));
+        Line line = parseLine(text);
+        // A UTF-8 byte order mark (editors add one) does not hide the first line.
+        if (profile->lines.empty() && text.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+            line = parseLine(text.substr(3));
+            line.text = text;
+        }
+        profile->lines.push_back(line);
         start = end + 1;
     }
     return true;

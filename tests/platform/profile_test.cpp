@@ -47,6 +47,13 @@ TEST_F(Profile, LookupIsCaseInsensitiveTrimsAndUnquotes) {
     EXPECT_STREQ(buf, "def");
 }
 
+TEST_F(Profile, ByteOrderMarkAndWindowsLineEnds) {
+    dir.write("cradle.ini", "\xEF\xBB\xBF[photo]\r\nPort=8888\r\n");
+    EXPECT_EQ(GetPrivateProfileIntA("photo", "Port", 0, ini.c_str()), 8888u);
+    EXPECT_TRUE(WritePrivateProfileStringA("photo", "Enable", "1", ini.c_str()));
+    EXPECT_EQ(dir.read("cradle.ini"), "\xEF\xBB\xBF[photo]\r\nPort=8888\r\nEnable=1\r\n");
+}
+
 TEST_F(Profile, ValueTruncation) {
     dir.write("cradle.ini", "[s]\nk=abcdef\n");
     char buf[4] = {'x', 'x', 'x', 'x'};
