@@ -58,6 +58,7 @@ public:
         ++count_;
         return abandoned;
     }
+    bool needsPolling(DWORD tid) const override { return owner_ != 0 && owner_ != tid; }
     bool release(DWORD tid) {
         if (owner_ != tid || count_ == 0) return false;
         if (--count_ == 0) owner_ = 0;

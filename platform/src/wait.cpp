@@ -1,6 +1,7 @@
 // WaitForSingleObject and WaitForMultipleObjects over the shared wait lock.
 #include "waitable.h"
 
+#include <algorithm>
 #include <chrono>
 #include <vector>
 
@@ -65,9 +66,16 @@ WINBASEAPI DWORD WINAPI WaitForMultipleObjects(DWORD nCount, const HANDLE *lpHan
             }
         }
         if (dwMilliseconds == 0) return WAIT_TIMEOUT;
+        // A mutex whose owner ends without releasing it changes state with no
+        // notification; such waits look again every so often.
+        bool poll = false;
+        for (DWORD i = 0; i < nCount && !poll; ++i) poll = objects[i]->needsPolling(tid);
+        const auto slice = std::chrono::steady_clock::now() + std::chrono::milliseconds(100);
         if (dwMilliseconds == INFINITE) {
-            waitCondition().wait(lock);
-        } else if (waitCondition().wait_until(lock, deadline) == std::cv_status::timeout &&
+            if (poll) waitCondition().wait_until(lock, slice);
+            else waitCondition().wait(lock);
+        } else if (waitCondition().wait_until(lock, poll ? std::min(slice, deadline) : deadline) ==
+                       std::cv_status::timeout &&
                    std::chrono::steady_clock::now() >= deadline) {
             // One last look: a state may have changed just at the deadline.
             bool any = false;

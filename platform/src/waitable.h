@@ -28,6 +28,9 @@ public:
     // With the lock held: the wait is satisfied; take the object (reset an
     // auto-reset event, own a mutex...). Returns true if it was abandoned.
     virtual bool acquire(DWORD tid) { (void)tid; return false; }
+    // With the lock held: can this become signalled without a notification
+    // (a mutex whose owner may end)? Such waits look again now and then.
+    virtual bool needsPolling(DWORD tid) const { (void)tid; return false; }
 };
 
 // The calling thread's kernel thread id (cached per thread).

@@ -150,6 +150,25 @@ TEST(Mutexes, OwnerThatEndsLeavesItAbandoned) {
     EXPECT_EQ(WaitForSingleObject(m, 1000), WAIT_ABANDONED);
     EXPECT_TRUE(ReleaseMutex(m));
     EXPECT_FALSE(ReleaseMutex(m));
+    // A waiter already asleep when the owner ends is woken too.
+    HANDLE taken = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    HANDLE quit = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread holder([&] {
+        WaitForSingleObject(m, 0);
+        SetEvent(taken);
+        WaitForSingleObject(quit, INFINITE);
+    });
+    WaitForSingleObject(taken, INFINITE);
+    std::thread ender([&] {
+        Sleep(100);
+        SetEvent(quit);
+    });
+    EXPECT_EQ(WaitForSingleObject(m, INFINITE), WAIT_ABANDONED);
+    holder.join();
+    ender.join();
+    ReleaseMutex(m);
+    CloseHandle(taken);
+    CloseHandle(quit);
     CloseHandle(m);
 }
 
