@@ -15,7 +15,7 @@ void copyField(char *out, std::size_t outSize, const char *field, std::size_t fi
 
 void putField(char *field, std::size_t fieldSize, const char *text) {
     std::memset(field, 0, fieldSize);
-    if (text) std::strncpy(field, text, fieldSize - 1);
+    if (text) std::memcpy(field, text, strnlen(text, fieldSize - 1));
 }
 
 }  // namespace

@@ -100,8 +100,8 @@ void formatStamp(char *field) {
     char stamp[64];
     std::snprintf(stamp, sizeof stamp, "%.2d/%.2d/%d %.2d:%.2d:%.2d.%.2d", t.wDay, t.wMonth, t.wYear,
                   t.wHour, t.wMinute, t.wSecond, t.wMilliseconds / 10);
-    // The field keeps at most 23 characters and its NUL.
-    std::strncpy(field, stamp, ZELLOG_STAMP_SIZE - 1);
+    // The field keeps at most 23 characters and its NUL (zero-filled before).
+    std::memcpy(field, stamp, strnlen(stamp, ZELLOG_STAMP_SIZE - 1));
 }
 
 PendingRecord *makeRecord(const char *source, int level, const char *text, std::size_t n) {
@@ -114,7 +114,7 @@ PendingRecord *makeRecord(const char *source, int level, const char *text, std::
     // Little-endian on every target this suite builds for.
     std::memcpy(bytes, &stored, sizeof stored);
     formatStamp(reinterpret_cast<char *>(bytes + ZELLOG_STAMP_OFFSET));
-    std::strncpy(reinterpret_cast<char *>(bytes + ZELLOG_SOURCE_OFFSET), source, ZELLOG_SOURCE_SIZE - 1);
+    std::memcpy(bytes + ZELLOG_SOURCE_OFFSET, source, strnlen(source, ZELLOG_SOURCE_SIZE - 1));
     std::memcpy(bytes + ZELLOG_TEXT_OFFSET, text, n);
     return record;
 }

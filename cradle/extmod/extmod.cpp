@@ -14,8 +14,9 @@ ExtmodState g_extmod;
 namespace {
 
 void copyText(char *out, std::size_t size, const char *text) {
-    std::strncpy(out, text ? text : "", size - 1);
-    out[size - 1] = '\0';
+    std::size_t n = text ? strnlen(text, size - 1) : 0;
+    if (n) std::memcpy(out, text, n);
+    out[n] = '\0';
 }
 
 void vlog(int level, const char *format, va_list args) {
