@@ -207,6 +207,11 @@ ZELEXT_EXPORT int zelextNotifyChange(int code, int value) {
         SetEvent(g.wake);
     } else if (code == EXT_NOTIFY_CONFIG_CHANGED && value == EXT_CONFIG_RELOAD) {
         settingsLoad(g.configPath, false);
+        // The file may also hold other service definitions now (restored
+        // defaults); the settings page saves its own edits before the host
+        // sends this, so reading them back loses nothing.
+        int rc = servicemodReload();
+        if (rc != 0) REPORT_ERROR(SOURCE, "servicemodReload", rc);
         SetEvent(g.wake);
     }
     return result(0);

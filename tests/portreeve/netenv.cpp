@@ -1,0 +1,48 @@
+// Network namespace and interfaces for the gateway tests.
+#include "netenv.h"
+
+#include <sched.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace netenv {
+
+bool run(const std::string &command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string enterPrivateNetwork() {
+    static std::string verdict = [] {
+        if (geteuid() != 0) return std::string("not running as root");
+        if (!run("ip -V")) return std::string("the ip command is missing");
+        if (unshare(CLONE_NEWNET) != 0) return std::string("unshare(CLONE_NEWNET): ") + std::strerror(errno);
+        if (!run("ip link set lo up") || !run("ip link set lo multicast on"))
+            return std::string("cannot set up the loopback interface");
+        return std::string();
+    }();
+    return verdict;
+}
+
+Network::~Network() {
+    for (const std::string &address : loopbackAddresses_) run("ip addr del " + address + "/32 dev lo");
+    for (const std::string &link : links_) run("ip link del " + link);
+}
+
+bool Network::addLocalInterface(const std::string &name, const std::string &cidr, bool multicast) {
+    if (!run("ip link add " + name + " type dummy")) return false;
+    links_.push_back(name);
+    return run("ip link set " + name + " multicast " + (multicast ? "on" : "off")) &&
+           run("ip addr add " + cidr + " dev " + name) && run("ip link set " + name + " up") &&
+           (!multicast || run("ip route add 239.0.0.0/8 dev " + name));
+}
+
+bool Network::addGatewayAddress(const std::string &address) {
+    if (!run("ip addr add " + address + "/32 dev lo")) return false;
+    loopbackAddresses_.push_back(address);
+    return true;
+}
+
+}  // namespace netenv
