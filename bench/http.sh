@@ -17,6 +17,7 @@ runner=$build/bench/galleon_serve
 [[ -x $runner ]] || { echo "no $runner: build first (./test.sh)" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/bench-http-XXXXXX)
+chmod 755 "$work"  # nginx's workers run as an unprivileged user
 pids=()
 cleanup() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
@@ -77,6 +78,15 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 
+# Both servers must answer the same bytes before they are compared.
+for file in small.bin photo.jpg; do
+  want=$(stat -c %s "$work/Collections/Bench/$file")
+  for port in "$gport" "$nport"; do
+    got=$(curl -s -o /dev/null -w '%{http_code} %{size_download}' "http://127.0.0.1:$port/Bench/$file")
+    [[ $got == "200 $want" ]] || { echo "port $port answers /Bench/$file with '$got', not '200 $want'" >&2; exit 1; }
+  done
+done
+
 # wrk sends HTTP/1.1 without "Connection: Keep-Alive"; galleon speaks HTTP/1.0
 # and keeps a connection open only when asked, so both get the header.
 measure() {  # port path connections -> "requests/s bytes/s"
@@ -84,14 +94,14 @@ measure() {  # port path connections -> "requests/s bytes/s"
     -s "$here/wrk-report.lua" "http://127.0.0.1:$1$2" 2>/dev/null | awk '/^RESULT/ {print $2, $3, $4}'
 }
 
-printf '%-22s %14s %14s %14s %14s %8s %8s\n' case "galleon req/s" "nginx req/s" "galleon MB/s" "nginx MB/s" ratio errors
+printf '%-20s %14s %14s %13s %13s %7s %15s\n' case "galleon req/s" "nginx req/s" "galleon MB/s" "nginx MB/s" ratio "errors g/n"
 for file in small.bin photo.jpg; do
   for conns in 1 64; do
     read -r greq gbytes gerr < <(measure "$gport" "/Bench/$file" "$conns")
     read -r nreq nbytes nerr < <(measure "$nport" "/Bench/$file" "$conns")
     label="$([[ $file == small.bin ]] && echo '4 KiB file' || echo '5 MB JPEG'), $conns conn"
-    awk -v l="$label" -v gr="$greq" -v nr="$nreq" -v gb="$gbytes" -v nb="$nbytes" -v e="$gerr" 'BEGIN {
-      printf "%-22s %14.0f %14.0f %14.1f %14.1f %8.2f %8d\n", l, gr, nr, gb / 1048576, nb / 1048576, (nr > 0 ? gr / nr : 0), e }'
+    awk -v l="$label" -v gr="$greq" -v nr="$nreq" -v gb="$gbytes" -v nb="$nbytes" -v ge="$gerr" -v ne="$nerr" 'BEGIN {
+      printf "%-20s %14.0f %14.0f %13.1f %13.1f %7.2f %7d/%-7d\n", l, gr, nr, gb / 1048576, nb / 1048576, (nr > 0 ? gr / nr : 0), ge, ne }'
   done
 done
 

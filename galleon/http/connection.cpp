@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstring>
 #include <strings.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "bufmod.h"
 #include "config.h"
@@ -121,7 +123,7 @@ void classifyLine(int vars, const char* line, RequestState& rq) {
     varmodAddVariable(vars, "CONTENT_LENGTH", token, 0);
   } else if (startsWithNoCase(line, "If-Modified-Since:")) {
     rq.flags |= REQ_IF_MODIFIED;
-    snprintf(rq.ifModified, sizeof rq.ifModified, "%s", line);
+    copyToLineEnd(line, rq.ifModified, sizeof rq.ifModified);
   } else if (startsWithNoCase(line, "Host:")) {
     tokenAfterColon(line, rq.host, sizeof rq.host);
   } else if (startsWithNoCase(line, "Referer:") || startsWithNoCase(line, "User-Agent:")) {
@@ -236,14 +238,23 @@ void writeLogRecord(const char* format, const char* peer, const RequestState& rq
   }
 }
 
-// Whether a mapped path names an existing file or directory inside the collections.
+// What a mapped path names, opened once: the descriptor serves the file, its
+// status answers If-Modified-Since, and its resolved location must lie
+// inside the collections (a symbolic link may point anywhere).
 enum class Kind { Missing, File, Directory };
-Kind kindOf(const char* path) {
+struct Target {
+  Kind kind = Kind::Missing;
+  int fd = -1;
   struct stat st{};
-  if (stat(path, &st) != 0) return Kind::Missing;
-  if (!httpPathInsideCollections(path)) return Kind::Missing;
-  if (S_ISDIR(st.st_mode)) return Kind::Directory;
-  return S_ISREG(st.st_mode) ? Kind::File : Kind::Missing;
+  ~Target() {
+    if (fd >= 0) close(fd);
+  }
+};
+void openTarget(const char* path, Target& t) {
+  t.fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (t.fd < 0 || fstat(t.fd, &t.st) != 0 || !httpDescriptorInsideCollections(t.fd)) return;
+  if (S_ISDIR(t.st.st_mode)) t.kind = Kind::Directory;
+  else if (S_ISREG(t.st.st_mode)) t.kind = Kind::File;
 }
 
 bool isImageTarget(const char* target) {
@@ -268,11 +279,15 @@ int answer(HttpRequest& req, RequestState& rq, const char* decodedPath, const ch
   // collection of its image path, which reports the outcome.
   if (!isImageTarget(req.target)) fwmodHostAccessReport(req.peer, 1);
   if (strstr(mappedPath, "..")) return sendError(req, 400);
-  Kind kind = kindOf(mappedPath);
+  Target target;
+  openTarget(mappedPath, target);
+  Kind kind = target.kind;
   if (kind == Kind::File) {
     if (!(req.flags & REQ_IF_MODIFIED) || strstr(mappedPath, "::") ||
-        respmodIfModifiedSince(mappedPath, rq.ifModified)) {
-      return sendFile(req.slot, mappedPath, req.flags, req.timeout, req.max, &req.bytesOut);
+        respmodIfModifiedSinceTime(target.st.st_mtime, rq.ifModified)) {
+      int fd = target.fd;
+      target.fd = -1;  // sendFileOpen closes it
+      return sendFileOpen(req.slot, fd, mappedPath, req.flags, req.timeout, req.max, &req.bytesOut);
     }
     return sendError(req, 304);
   }
@@ -353,7 +368,7 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     memset(&rq, 0, sizeof rq);
     bool continuation = false;
     bool ended = false;
-    while (WaitForSingleObject(g_serverStopEvent, 0) != WAIT_OBJECT_0) {
+    while (!serverStopRequested()) {
       int n = bufmodReadLine(slot, line, sizeof line);
       if (n < 1) {
         ended = true;
@@ -391,7 +406,6 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     req.ifModifiedSince = rq.ifModified;
     req.peer = peer;
     req.authUser = rq.user;
-    bufmodSetOption(slot, BUFMOD_OPT_CORK, "1");
     int status;
     if (!rq.haveRequestLine) {
       status = sendError(req, 400);
@@ -399,7 +413,6 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     } else if (!fwmodIsHostAllowed(peer)) {
       req.flags = 0;  // the page goes out whole, with "Connection: close"
       sendError(req, 403);
-      bufmodSetOption(slot, BUFMOD_OPT_CORK, "0");
       writeLogRecord(nullptr, peer, rq, 403, req.bytesOut);
       varmodDestroyList(vars);
       closeConnection();
@@ -451,7 +464,6 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
       }
     }
     respmodSetCookie(slot, nullptr);
-    bufmodSetOption(slot, BUFMOD_OPT_CORK, "0");
     varmodDestroyList(vars);
     if (status != 401 && status != 400) counter--;
     if (!(rq.flags & REQ_KEEPALIVE)) break;

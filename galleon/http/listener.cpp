@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <atomic>
 #include <mutex>
 #include <poll.h>
 #include <set>
@@ -26,6 +27,9 @@ std::mutex g_statusMutex;
 char g_status[32] = "Stopped";
 volatile int g_lastError = 0;
 volatile int g_running = 0;
+// Mirrors the stop event for the connection threads, which look at it before
+// every line: a flag read costs nothing, a wait on the event takes locks.
+std::atomic<bool> g_stopRequested{false};
 
 // Sockets of the connection threads that are still open. The stop shuts each
 // down while it is registered, so it never touches a descriptor that a
@@ -66,6 +70,18 @@ void serverSetStatusText(const char* text) {
 }
 
 int serverGetLastError() { return g_lastError; }
+
+void serverRequestStop() {
+  g_stopRequested = true;
+  SetEvent(g_serverStopEvent);
+}
+
+void serverClearStop() {
+  ResetEvent(g_serverStopEvent);
+  g_stopRequested = false;
+}
+
+bool serverStopRequested() { return g_stopRequested; }
 int serverIsRunning() { return g_running; }
 
 DWORD WINAPI serverListenerThread(LPVOID) {
@@ -165,6 +181,7 @@ DWORD WINAPI serverListenerThread(LPVOID) {
   }
 
   serverSetStatusText("Stopping...");
+  g_stopRequested = true;  // also when the event was set without serverRequestStop
   g_running = 0;
   ConnectionRecord record;
   while (connections >= 0 && listTakeItem(connections, -1, &record, sizeof record) == sizeof record) {

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <strings.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "config.h"
 #include "request.h"
@@ -42,11 +43,40 @@ int serverCollectionOfPath(const char* path, char* name, int size) {
   return 1;
 }
 
+// The collections directory with every link resolved, cached per thread for
+// the configured directory.
+static bool resolvedRoot(char* out, int size) {
+  static thread_local char configured[MAX_PATH];
+  static thread_local char root[PATH_MAX];
+  if (strcmp(configured, g_config.collectionsDir) != 0 || !root[0]) {
+    if (!realpath(g_config.collectionsDir, root)) {
+      root[0] = 0;
+      return false;
+    }
+    snprintf(configured, sizeof configured, "%s", g_config.collectionsDir);
+  }
+  snprintf(out, size, "%s", root);
+  return true;
+}
+
 int httpPathInsideCollections(const char* path) {
   char root[PATH_MAX], resolved[PATH_MAX];
-  if (!realpath(g_config.collectionsDir, root) || !realpath(path, resolved)) return 0;
+  if (!resolvedRoot(root, sizeof root) || !realpath(path, resolved)) return 0;
   size_t n = strlen(root);
   return strncmp(resolved, root, n) == 0 && (resolved[n] == 0 || resolved[n] == '/');
+}
+
+int httpDescriptorInsideCollections(int fd) {
+  char link[64];
+  snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+  char resolved[PATH_MAX];
+  ssize_t n = readlink(link, resolved, sizeof resolved - 1);
+  if (n <= 0) return 0;
+  resolved[n] = 0;
+  char root[PATH_MAX];
+  if (!resolvedRoot(root, sizeof root)) return 0;
+  size_t len = strlen(root);
+  return strncmp(resolved, root, len) == 0 && (resolved[len] == 0 || resolved[len] == '/');
 }
 
 int serverDecodeBase64(const char* in, char* out, int size) {

@@ -34,3 +34,5 @@ int httpPasswordGate(HttpRequest* req, const char* decodedPath);
 // 1 when the file-system path, after following symbolic links, lies inside the
 // collections directory (or is it); 0 otherwise, also when it does not exist.
 int httpPathInsideCollections(const char* path);
+// The same for an open file or directory.
+int httpDescriptorInsideCollections(int fd);

@@ -130,9 +130,15 @@ int respmodFormatDate(char* text, const time_t* when, long offset) {
 }
 
 int respmodSendHeader(int slot, int status, int flags, int timeout, int max) {
+  char area[kAreaSize];
+  int len = respmodFormatHeader(slot, status, flags, timeout, max, area);
+  if (len < 0) return len;
+  return bufmodWrite(slot, area, len) == 0 ? 0 : -2;
+}
+
+int respmodFormatHeader(int slot, int status, int flags, int timeout, int max, char* area) {
   const StatusEntry* e = findStatus(status);
   if (!e) return -1;
-  char area[kAreaSize];
   int len = 0;
   char date[64];
   respmodFormatDate(date, nullptr, 0);
@@ -144,7 +150,7 @@ int respmodSendHeader(int slot, int status, int flags, int timeout, int max) {
   append(area, len, "Date: %s\r\n", date);
   appendCookie(area, len, slot);
   appendConnection(area, len, flags, timeout, max);
-  return bufmodWrite(slot, area, len) == 0 ? 0 : -2;
+  return len;
 }
 
 int respmodSendError(int slot, int status, int flags, int timeout, int max, const char* extraHeader) {

@@ -27,6 +27,10 @@ int respmodGetServerVersion(char* buffer, int size);
 
 // Status line and common headers, without the blank line. 0, -1 unknown status, -2 write failed.
 int respmodSendHeader(int slot, int status, int flags, int timeout, int max);
+// The same lines formatted into area (RESPMOD_HEADER_AREA bytes) without
+// writing them; the pending cookie is taken. Length, or -1 unknown status.
+constexpr int RESPMOD_HEADER_AREA = 2048;
+int respmodFormatHeader(int slot, int status, int flags, int timeout, int max, char* area);
 // Complete error answer; length of the page body written (0 for 304), -1 or -2.
 int respmodSendError(int slot, int status, int flags, int timeout, int max, const char* extraHeader);
 // RFC 1123 date of a UTC time (now when null) moved forward by offset seconds.
@@ -40,5 +44,9 @@ int respmodContentType(const char* path, char* buffer, int size);
 // 1: the file must be sent; 0: it has not changed since the date of the
 // whole If-Modified-Since header line.
 int respmodIfModifiedSince(const char* path, const char* headerLine);
+// The same test against a last-write time.
+int respmodIfModifiedSinceTime(time_t mtime, const char* headerLine);
 // Answers a request for an ordinary file: 200 or 500. bytesOut gets the content length.
 int sendFile(int slot, const char* path, int flags, int timeout, int max, unsigned long* bytesOut);
+// The same for a file already opened for reading; the descriptor is closed.
+int sendFileOpen(int slot, int fd, const char* path, int flags, int timeout, int max, unsigned long* bytesOut);

@@ -16,7 +16,7 @@ namespace {
 
 const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-constexpr int kReadPiece = 65536;
+constexpr int kPiece = 32768;  // on the connection thread's stack
 
 // Copies the text up to one of the stop characters into a field; returns the
 // position after it.
@@ -36,7 +36,11 @@ int respmodIfModifiedSince(const char* path, const char* headerLine) {
   if (!headerLine || !*headerLine || !path) return 1;
   struct stat st{};
   if (stat(path, &st) != 0) return 1;
-  time_t mtime = st.st_mtime;
+  return respmodIfModifiedSinceTime(st.st_mtime, headerLine);
+}
+
+int respmodIfModifiedSinceTime(time_t mtime, const char* headerLine) {
+  if (!headerLine || !*headerLine) return 1;
   struct tm file{};
   gmtime_r(&mtime, &file);
 
@@ -68,14 +72,18 @@ int sendFile(int slot, const char* path, int flags, int timeout, int max, unsign
     respmodSendError(slot, 500, flags, timeout, max, nullptr);
     return 500;
   }
-  char type[256];
-  if (respmodContentType(path, type, sizeof type) < 1) strcpy(type, "application/octet-stream");
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
+  return sendFileOpen(slot, open(path, O_RDONLY | O_CLOEXEC), path, flags, timeout, max, bytesOut);
+}
+
+int sendFileOpen(int slot, int fd, const char* path, int flags, int timeout, int max, unsigned long* bytesOut) {
+  if (bytesOut) *bytesOut = 0;
   if (fd < 0) {
     photoLog(LOG_CALL_FAILED, "File %s does not exist.", path);
     respmodSendError(slot, 500, flags, timeout, max, nullptr);
     return 500;
   }
+  char type[256];
+  if (respmodContentType(path, type, sizeof type) < 1) strcpy(type, "application/octet-stream");
   struct stat st{};
   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
     close(fd);
@@ -87,21 +95,28 @@ int sendFile(int slot, const char* path, int flags, int timeout, int max, unsign
   char date[64];
   time_t mtime = st.st_mtime;
   respmodFormatDate(date, &mtime, 0);
-  if (respmodSendHeader(slot, 200, flags, timeout, max) != 0) {
-    close(fd);
-    return 200;
-  }
-  char head[512];
-  int n = snprintf(head, sizeof head, "Last-modified: %s\r\nContent-Type: %s\r\nContent-Length: %lu\r\n\r\n", date,
-                   type, size);
-  if (bufmodWrite(slot, head, n) == 0 && (flags & (REQ_GET | REQ_POST))) {
-    char* piece = static_cast<char*>(malloc(kReadPiece));
-    if (piece) {
-      ssize_t got;
-      while ((got = read(fd, piece, kReadPiece)) > 0)
-        if (bufmodWrite(slot, piece, static_cast<int>(got)) != 0) break;
-      free(piece);
+  // Status line, headers and the first piece of the file leave in one write.
+  char buffer[kPiece];
+  int n = respmodFormatHeader(slot, 200, flags, timeout, max, buffer);
+  n += snprintf(buffer + n, kPiece - n, "Last-modified: %s\r\nContent-Type: %s\r\nContent-Length: %lu\r\n\r\n",
+                date, type, size);
+  bool body = flags & (REQ_GET | REQ_POST);
+  unsigned long left = body ? size : 0;
+  for (;;) {
+    while (left > 0 && n < kPiece) {
+      ssize_t got = read(fd, buffer + n, static_cast<size_t>(kPiece - n) < left ? kPiece - n : left);
+      if (got <= 0) {
+        // The file shrank while being sent: the answer cannot be completed,
+        // so the connection ends rather than carry a short body.
+        left = 0;
+        bufmodAbort(slot);
+        break;
+      }
+      n += static_cast<int>(got);
+      left -= static_cast<unsigned long>(got);
     }
+    if (bufmodWrite(slot, buffer, n) != 0 || left == 0) break;
+    n = 0;
   }
   close(fd);
   return 200;

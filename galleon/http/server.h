@@ -16,6 +16,10 @@ void serverGetStatusText(char* buffer, int size);
 void serverSetStatusText(const char* text);
 int serverGetLastError();  // 0, -3 (no socket / thread) or -4 (bind or listen failed)
 int serverIsRunning();     // 1 from a successful listen until the stop begins
+// Sets and clears the stop event together with a flag the connection threads read.
+void serverRequestStop();
+void serverClearStop();
+bool serverStopRequested();
 
 // Request path (cut at '?') onto the file-system path below the collections
 // directory; the path is URL-decoded in place first. Returns the length.

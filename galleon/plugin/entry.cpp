@@ -114,7 +114,7 @@ int initialise(const char* logName) {
 
 int serverStart(int priority) {
   serverSetStatusText("Starting...");
-  ResetEvent(g_serverStopEvent);
+  serverClearStop();
   g_serverThread = CreateThread(nullptr, 0, serverListenerThread, nullptr, CREATE_SUSPENDED, nullptr);
   if (!g_serverThread) {
     serverSetStatusText("Stopped");
@@ -127,11 +127,11 @@ int serverStart(int priority) {
 
 void serverStop(DWORD waitMs) {
   if (!g_serverThread) return;
-  SetEvent(g_serverStopEvent);
+  serverRequestStop();
   WaitForSingleObject(g_serverThread, waitMs);
   CloseHandle(g_serverThread);
   g_serverThread = nullptr;
-  ResetEvent(g_serverStopEvent);
+  serverClearStop();
 }
 
 ZELEXT_EXPORT int zelextInit(LPCSTR configPath) {

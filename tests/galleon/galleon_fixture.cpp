@@ -32,6 +32,7 @@ int GalleonInstance::start(const std::string& photoLines, const std::string& oth
     writeFile("cradle.ini", "[photo]\nPort=" + std::to_string(port) + "\nListenAddress=127.0.0.1\n" + photoLines +
                                 "\n" + otherSections);
   log.stop();
+  log.clear();  // waitRunning must see this start's message, not an earlier one
   if (!log.start(suite::LogCollector::uniqueName("galleontest"))) return -100;
   ExtInitInfo info;
   zelextFillInitInfo(&info, nullptr, nullptr, log.name().c_str(), path("cradle.ini").c_str());
