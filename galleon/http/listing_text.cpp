@@ -1,6 +1,8 @@
 #include "listing_text.h"
 
 #include <cstdio>
+#include <mutex>
+#include <unordered_map>
 
 std::string listingUrlEscape(const std::string& text) {
     static const char hex[] = "0123456789ABCDEF";
@@ -49,7 +51,16 @@ std::string listingSizeText(unsigned long long bytes) {
     return grouped + " KB";
 }
 
-std::string listingDateText(const FILETIME& time) {
+namespace {
+
+// Date texts by minute: a folder's files share few minutes, and formatting in
+// the locale costs far more than a lookup.
+std::mutex g_dateLock;
+std::unordered_map<unsigned long long, std::string> g_dates;
+constexpr size_t kMaxDates = 8192;
+constexpr unsigned long long kTicksPerMinute = 600000000ULL;
+
+std::string formatDate(const FILETIME& time) {
     FILETIME local;
     SYSTEMTIME st;
     if (!FileTimeToLocalFileTime(&time, &local) || !FileTimeToSystemTime(&local, &st)) return "";
@@ -57,6 +68,27 @@ std::string listingDateText(const FILETIME& time) {
     if (!GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, date, sizeof date)) return "";
     if (!GetTimeFormatA(LOCALE_USER_DEFAULT, TIME_NOSECONDS, &st, nullptr, clock, sizeof clock)) return date;
     return std::string(date) + " " + clock;
+}
+
+}  // namespace
+
+std::string listingDateText(const FILETIME& time) {
+    unsigned long long minute =
+        ((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / kTicksPerMinute;
+    {
+        std::lock_guard<std::mutex> guard(g_dateLock);
+        auto it = g_dates.find(minute);
+        if (it != g_dates.end()) return it->second;
+    }
+    FILETIME start;
+    unsigned long long ticks = minute * kTicksPerMinute;
+    start.dwLowDateTime = static_cast<DWORD>(ticks);
+    start.dwHighDateTime = static_cast<DWORD>(ticks >> 32);
+    std::string text = formatDate(start);
+    std::lock_guard<std::mutex> guard(g_dateLock);
+    if (g_dates.size() >= kMaxDates) g_dates.clear();
+    g_dates.emplace(minute, text);
+    return text;
 }
 
 std::string listingSysColor(int index, const char* fallback) {

@@ -2,6 +2,7 @@
 
 #include <gd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -16,7 +17,10 @@ constexpr int kMaxWords = 255;
 int measure(const std::string& s) {
     if (s.empty()) return 0;
     static std::once_flag once;
-    std::call_once(once, [] { gdFontCacheSetup(); });
+    std::call_once(once, [] {
+        gdFontCacheSetup();
+        std::atexit(gdFontCacheShutdown);  // also when the plug-in is unloaded
+    });
     // gd reads "&#NNN;" as a character reference; spell '&' that way too.
     std::string t;
     t.reserve(s.size());

@@ -4,6 +4,8 @@
 #include "builtin.h"
 #include "icons.h"
 
+#include <gd.h>
+
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
         }
     }
     rc.close();
+    gdFontCacheShutdown();
     if (failures || !rc) return 1;
     return std::rename((dir + "/images.rc.tmp").c_str(), (dir + "/images.rc").c_str()) == 0 ? 0 : 1;
 }
