@@ -152,7 +152,8 @@ TEST_F(GalleryPages, IconsViewStartsASecondRowWithTheEighthEntry) {
 
 TEST_F(GalleryPages, NamesAreEscapedInTextAndAttributesAndLinks) {
     file("Holiday/a #b.txt", 10);
-    file("Holiday/<script>alert(1)</script>.txt", 10);
+    file("Holiday/<script>alert(1)<.txt", 10);
+    file("Holiday/<img src=x onerror=alert(2)>.txt", 10);
     file("Holiday/it's \"quoted\".txt", 10);
     for (const char* view : {"icons", "list", "details", "filmstrip"}) {
         std::string body = get(std::string("/Holiday/?list=") + view).body;
@@ -161,6 +162,7 @@ TEST_F(GalleryPages, NamesAreEscapedInTextAndAttributesAndLinks) {
         auto tags = gallery::scanHtml(body);
         // No name breaks out of its attribute: every link stays a well-formed URL.
         for (const auto& t : tags) {
+            EXPECT_FALSE(t.has("onerror")) << view;
             if (t.name == "a" && t.has("href")) {
                 EXPECT_EQ(t.get("href").find_first_of(" <>\"'"), std::string::npos);
             }
