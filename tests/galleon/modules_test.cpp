@@ -453,3 +453,41 @@ TEST(Logmod, ShowsTheLastLinesOfTheLogAndAppendsRecords) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Config, ReadsDefaultsHostNameAndDerivedPaths) {
+  TempDir dir;
+  GalleonConfig c;
+  snprintf(c.configPath, sizeof c.configPath, "%s", dir.file("cradle.ini").c_str());
+  std::ofstream(c.configPath) << "[General]\nAddress=photos\n[Domains]\nRoot=example.test\n";
+  configRead(c);
+  EXPECT_EQ(c.port, 8888);
+  EXPECT_EQ(c.timeout, 60);
+  EXPECT_EQ(c.accessLogging, 1);
+  EXPECT_EQ(c.enable, 1);
+  EXPECT_EQ(c.maxImageX, 640);
+  EXPECT_EQ(c.maxImageY, 480);
+  EXPECT_EQ(c.mixedListType, 0);
+  EXPECT_EQ(c.wideConfig, 0);
+  EXPECT_STREQ(c.hostName, "photos.example.test");
+  EXPECT_STREQ(c.realm, "Skyloom");
+  std::ofstream(c.configPath) << "[General]\nAddress=photos\nCompany=Maker\n[Domains]\nRoot=\n[photo]\nPort=9000\n";
+  configRead(c);
+  EXPECT_STREQ(c.hostName, "");
+  EXPECT_STREQ(c.realm, "Maker");
+  EXPECT_EQ(c.port, 9000);
+
+  configDerivePaths(c);
+  EXPECT_EQ(std::string(c.userDbPath), dir.file("galleon.dbu"));
+  EXPECT_EQ(std::string(c.accessLogPath), dir.file("galleon.log"));
+  EXPECT_EQ(std::string(c.collectionsDir), dir.file("Collections"));
+  EXPECT_EQ(std::string(c.helpPath), dir.file("galleon.hlp"));
+  GalleonConfig bare;
+  snprintf(bare.configPath, sizeof bare.configPath, "cradle.ini");
+  configDerivePaths(bare);
+  EXPECT_STREQ(bare.userDbPath, "galleon.dbu");
+  EXPECT_STREQ(bare.helpPath, "cradle.ini");
+}
+
+}  // namespace
