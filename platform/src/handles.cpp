@@ -37,6 +37,7 @@ HandleValue handleInsert(std::shared_ptr<PlatformObject> object) {
         HandleValue v = t.next;
         t.next = (t.next + kStep >= kLimit) ? kFirst : t.next + kStep;
         if (t.objects.find(v) == t.objects.end()) {
+            ++object->handles_;
             t.objects.emplace(v, std::move(object));
             return v;
         }
@@ -53,11 +54,16 @@ std::shared_ptr<PlatformObject> handleGetObject(HandleValue value) {
 std::shared_ptr<PlatformObject> handleRemove(HandleValue value) {
     Table &t = table();
     std::shared_ptr<PlatformObject> object;
-    std::lock_guard<std::mutex> guard(t.lock);
-    auto it = t.objects.find(value);
-    if (it == t.objects.end()) return nullptr;
-    object = std::move(it->second);
-    t.objects.erase(it);
+    bool last;
+    {
+        std::lock_guard<std::mutex> guard(t.lock);
+        auto it = t.objects.find(value);
+        if (it == t.objects.end()) return nullptr;
+        object = std::move(it->second);
+        t.objects.erase(it);
+        last = --object->handles_ == 0;
+    }
+    if (last) object->lastHandleClosed();
     return object;
 }
 

@@ -28,6 +28,11 @@ enum class ObjectType {
     Other,
 };
 
+class PlatformObject;
+using HandleValue = uint32_t;
+HandleValue handleInsert(std::shared_ptr<PlatformObject> object);
+std::shared_ptr<PlatformObject> handleRemove(HandleValue value);
+
 class PlatformObject {
 public:
     explicit PlatformObject(ObjectType type) : type_(type) {}
@@ -37,22 +42,26 @@ public:
 
     ObjectType type() const { return type_; }
 
+    // Called once the last handle of the object is removed from the table,
+    // while operations in progress may still hold the object (a blocking read
+    // is woken here, for example).
+    virtual void lastHandleClosed() {}
+
 private:
+    friend HandleValue handleInsert(std::shared_ptr<PlatformObject> object);
+    friend std::shared_ptr<PlatformObject> handleRemove(HandleValue value);
     ObjectType type_;
+    int handles_ = 0;  // table entries that refer to the object; guarded by the table's lock
 };
 
-// Value of a handle: non-zero, never INVALID_HANDLE_VALUE, below 2^31.
-using HandleValue = uint32_t;
-
-// Adds an object; returns its new handle value, 0 when the table is full.
-HandleValue handleInsert(std::shared_ptr<PlatformObject> object);
+// A handle value is non-zero, never INVALID_HANDLE_VALUE, below 2^31.
+// handleInsert adds an object; returns its new handle value, 0 when the table is full.
 
 // The object of a handle value, or null for an unknown value.
 std::shared_ptr<PlatformObject> handleGetObject(HandleValue value);
 
-// Removes a handle; returns the object it referred to (null if unknown), so
-// the caller can finish it outside the table's lock.
-std::shared_ptr<PlatformObject> handleRemove(HandleValue value);
+// handleRemove removes a handle; returns the object it referred to (null if
+// unknown), so the caller can finish it outside the table's lock.
 
 // Any handle type to and from a table value.
 template <typename H>

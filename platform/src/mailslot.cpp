@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
 #include <string>
 
 #include "fileerror.h"
@@ -32,10 +33,16 @@ public:
         : IoObject(ObjectType::Mailslot), fd_(fd), path_(std::move(path)), maxSize_(maxSize), timeout_(timeout),
           inode_(inode) {}
     ~MailslotReader() override {
-        // Remove the socket file unless a new reader has replaced it.
-        struct stat st;
-        if (stat(path_.c_str(), &st) == 0 && st.st_ino == inode_) unlink(path_.c_str());
+        removeSocketFile();
         close(fd_);
+    }
+
+    // The mailslot ends with its last handle: its name is free again at once,
+    // and a read still waiting on it returns.
+    void lastHandleClosed() override {
+        closed_ = true;
+        removeSocketFile();
+        shutdown(fd_, SHUT_RDWR);
     }
 
     bool read(void *buffer, DWORD size, DWORD *done) override {
@@ -45,6 +52,10 @@ public:
         struct pollfd p = {fd_, POLLIN, 0};
         int rc;
         while ((rc = poll(&p, 1, waitMs)) < 0 && errno == EINTR) {
+        }
+        if (closed_) {
+            SetLastError(ERROR_INVALID_HANDLE);
+            return false;
         }
         if (rc == 0) {
             SetLastError(ERROR_SEM_TIMEOUT);
@@ -75,7 +86,17 @@ public:
     void setTimeout(DWORD t) { timeout_ = t; }
 
 private:
+    // Removes the socket file unless a new reader has replaced it.
+    void removeSocketFile() {
+        std::lock_guard<std::mutex> guard(pathLock_);
+        struct stat st;
+        if (!path_.empty() && stat(path_.c_str(), &st) == 0 && st.st_ino == inode_) unlink(path_.c_str());
+        path_.clear();
+    }
+
     int fd_;
+    std::atomic<bool> closed_{false};
+    std::mutex pathLock_;
     std::string path_;
     DWORD maxSize_;
     std::atomic<DWORD> timeout_;

@@ -7,6 +7,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
 
 #include <cstdlib>
@@ -126,6 +127,27 @@ TEST_F(Mailslots, OneReaderAndStaleSocketsAreReplaced) {
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SEM_TIMEOUT));
     CloseHandle(r2);
     EXPECT_EQ(CreateMailslotA("\\\\.\\mailslot\\bad/name", 0, 0, nullptr), INVALID_HANDLE_VALUE);
+}
+
+TEST_F(Mailslots, ClosingTheReaderEndsAWaitingReadAndFreesTheName) {
+    HANDLE r = CreateMailslotA("\\\\.\\mailslot\\closing", 0, MAILSLOT_WAIT_FOREVER, nullptr);
+    ASSERT_NE(r, INVALID_HANDLE_VALUE);
+    std::atomic<bool> returned{false};
+    DWORD error = 0;
+    std::thread reader([&] {
+        char buffer[16];
+        DWORD got;
+        if (!ReadFile(r, buffer, sizeof buffer, &got, nullptr)) error = GetLastError();
+        returned = true;
+    });
+    Sleep(50);
+    EXPECT_FALSE(returned.load());
+    CloseHandle(r);
+    reader.join();
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_INVALID_HANDLE));
+    HANDLE again = CreateMailslotA("\\\\.\\mailslot\\closing", 0, 0, nullptr);
+    EXPECT_NE(again, INVALID_HANDLE_VALUE);
+    CloseHandle(again);
 }
 
 TEST_F(Mailslots, FallbackDirectoryWithoutRuntimeDir) {
