@@ -204,6 +204,7 @@ WINBASEAPI BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES
         }
         return failWithErrno(errno);
     }
+    if (isListedHidden(lpPathName)) setHiddenListed(lpPathName, false);  // a stale line
     return TRUE;
 }
 

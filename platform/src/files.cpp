@@ -162,7 +162,10 @@ WINBASEAPI HANDLE WINAPI CreateFileA(LPCSTR lpFileName, DWORD dwDesiredAccess, D
         SetLastError(errnoToError(err));
         return INVALID_HANDLE_VALUE;
     }
-    if (created && (dwFlagsAndAttributes & FILE_ATTRIBUTE_HIDDEN)) setHiddenListed(lpFileName, true);
+    // A new file has the attributes it was created with: a name left in
+    // ".hidden" by a file removed behind the layer's back does not hide it.
+    if (created && ((dwFlagsAndAttributes & FILE_ATTRIBUTE_HIDDEN) || isListedHidden(lpFileName)))
+        setHiddenListed(lpFileName, (dwFlagsAndAttributes & FILE_ATTRIBUTE_HIDDEN) != 0);
     auto file = std::make_shared<File>(fd, lpFileName, (dwFlagsAndAttributes & FILE_FLAG_DELETE_ON_CLOSE) != 0);
     HANDLE h = handleNew(file);
     if (!h) return INVALID_HANDLE_VALUE;

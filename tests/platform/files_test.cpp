@@ -195,6 +195,14 @@ TEST_F(Files, HiddenAttributeIsKeptInTheDirectoryList) {
     EXPECT_EQ(GetFileAttributesA(p("missing").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
+    // A name left listed by a file removed behind the layer's back does not
+    // hide a new file of that name.
+    dir.write(".hidden", "stale\n");
+    HANDLE h = CreateFileA(p("stale").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    CloseHandle(h);
+    EXPECT_EQ(GetFileAttributesA(p("stale").c_str()), static_cast<DWORD>(FILE_ATTRIBUTE_NORMAL));
+    DeleteFileA(p("stale").c_str());
+
     CreateDirectoryA(p("Recycle Bin").c_str(), nullptr);
     EXPECT_TRUE(SetFileAttributesA(p("Recycle Bin").c_str(), FILE_ATTRIBUTE_HIDDEN));
     EXPECT_EQ(GetFileAttributesA(p("Recycle Bin").c_str()),
