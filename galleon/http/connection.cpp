@@ -394,6 +394,13 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     if (rq.haveRequestLine && g_config.accessLogging) snprintf(rq.logTarget, sizeof rq.logTarget, "%s", rq.target);
 
     if (counter == 1) rq.flags &= ~REQ_KEEPALIVE;
+    // A POST body is not read: on a kept-alive connection its bytes would be
+    // taken for the next request, so such a connection ends with this answer.
+    if (rq.flags & REQ_POST) {
+      char length[32] = "";
+      varmodGetVariable(vars, "CONTENT_LENGTH", length, sizeof length - 1);
+      if (strcmp(length, "0") != 0) rq.flags &= ~REQ_KEEPALIVE;
+    }
     HttpRequest req{};
     req.slot = slot;
     req.flags = rq.flags;

@@ -270,3 +270,42 @@ TEST_F(GalleonServer, DisabledServerDoesNotListen) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GalleonServer, NeverTakesAPostBodyForTheNextRequest) {
+  startWith();
+  g.writeFile("Collections/secret.txt", "not for a smuggled request");
+  Connection c(g.port);
+  std::string body = "GET /secret.txt HTTP/1.0\r\n\r\n";
+  Response r = c.request("POST /Holiday/notes.txt HTTP/1.0\r\nConnection: Keep-Alive\r\nContent-Length: " +
+                         std::to_string(body.size()) + "\r\n\r\n" + body);
+  EXPECT_EQ(r.status, 200);
+  EXPECT_EQ(r.body, "sand and sea\n");
+  EXPECT_EQ(r.get("connection"), "close");
+  EXPECT_TRUE(c.closedByPeer());
+  EXPECT_EQ(c.read(false, 500).status, 0);
+  // Without a body the connection stays open.
+  Connection empty(g.port);
+  Response first = empty.request(
+      "POST /Holiday/notes.txt HTTP/1.0\r\nConnection: Keep-Alive\r\nContent-Length: 0\r\n\r\n");
+  EXPECT_EQ(first.get("connection"), "Keep-Alive");
+  EXPECT_EQ(empty.request(keepAliveGet("/Holiday/notes.txt")).status, 200);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(GalleonServer, AnswersInSeveralPiecesDoNotWaitForDelayedAcknowledgements) {
+  startWith();
+  // A 404 page leaves as header and body in two writes. With Nagle's
+  // algorithm on, every such answer would wait about 40 ms for the client's
+  // delayed acknowledgement: forty answers would take well over a second.
+  Connection c(g.port);
+  auto start = std::chrono::steady_clock::now();
+  for (int i = 0; i < 40; i++) ASSERT_EQ(c.request(keepAliveGet("/missing.txt")).status, 404);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+}
+
+}  // namespace
