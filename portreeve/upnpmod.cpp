@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <arpa/inet.h>
+#include <dlfcn.h>
 #include <upnp/upnp.h>
 #include <upnp/upnptools.h>
 
@@ -269,6 +270,13 @@ int sendAction(const char *deviceId, const char *serviceType, const char *action
     return sent == UPNP_E_SUCCESS ? 0 : -5;
 }
 
+// Keeps the UPnP libraries mapped for the rest of the process: the stack's
+// threads may still be on their way out when the plug-in is unloaded.
+void pinLibrary(const void *symbol) {
+    Dl_info info{};
+    if (dladdr(symbol, &info) && info.dli_fname) dlopen(info.dli_fname, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+}
+
 bool initialised() {
     std::lock_guard<std::mutex> lock(g_state);
     return g.initialised;
@@ -281,6 +289,8 @@ const char *protocolName(int protocol) { return protocol == 1 ? "TCP" : "UDP"; }
 int upnpmodInit() {
     std::lock_guard<std::mutex> lock(g_state);
     if (g.initialised) return -1;
+    pinLibrary(reinterpret_cast<const void *>(&UpnpInit2));
+    pinLibrary(reinterpret_cast<const void *>(&ixmlDocument_free));
     int rc = listInit();
     if (rc != 0 && rc != -1) return -3;
     g.ownsListModule = rc == 0;

@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -41,6 +42,8 @@ Gateway::Gateway(const GatewayOptions &o, const std::string &workDir) {
     if (pipe(out) != 0) return;
     int pid = fork();
     if (pid == 0) {
+        // The gateway ends with the test process, however that ends.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(out[1], 1);
         close(out[0]);
         close(out[1]);

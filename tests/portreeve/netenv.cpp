@@ -19,6 +19,9 @@ std::string enterPrivateNetwork() {
         if (geteuid() != 0) return std::string("not running as root");
         if (!run("ip -V")) return std::string("the ip command is missing");
         if (unshare(CLONE_NEWNET) != 0) return std::string("unshare(CLONE_NEWNET): ") + std::strerror(errno);
+        // Addresses are usable at once: the stack cannot bind to an IPv6
+        // link-local address still under duplicate detection.
+        run("sysctl -qw net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0");
         if (!run("ip link set lo up") || !run("ip link set lo multicast on"))
             return std::string("cannot set up the loopback interface");
         return std::string();
@@ -32,9 +35,14 @@ Network::~Network() {
 }
 
 bool Network::addLocalInterface(const std::string &name, const std::string &cidr, bool multicast) {
-    if (!run("ip link add " + name + " type dummy")) return false;
+    // A veth pair: dummy interfaces need a kernel module that containers
+    // often lack. The peer end stays without an address and without
+    // multicast, so neither this PC's address list nor the stack uses it.
+    std::string peer = name + "p";
+    if (!run("ip link add " + name + " type veth peer name " + peer)) return false;
     links_.push_back(name);
-    return run("ip link set " + name + " multicast " + (multicast ? "on" : "off")) &&
+    return run("ip link set " + peer + " multicast off") && run("ip link set " + peer + " up") &&
+           run("ip link set " + name + " multicast " + (multicast ? "on" : "off")) &&
            run("ip addr add " + cidr + " dev " + name) && run("ip link set " + name + " up") &&
            (!multicast || run("ip route add 239.0.0.0/8 dev " + name));
 }

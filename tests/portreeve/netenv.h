@@ -1,5 +1,5 @@
 // A private network for gateway tests: the test process moves into its own
-// network namespace, where dummy interfaces carry this PC's addresses and the
+// network namespace, where veth interfaces carry this PC's addresses and the
 // loopback interface carries the test gateways' addresses (so they are not
 // listed as addresses of this PC).
 #pragma once
