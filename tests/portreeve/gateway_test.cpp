@@ -44,9 +44,8 @@ std::vector<std::string> from(const std::vector<std::string> &lines, size_t firs
 class GatewayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::string why = netenv::enterPrivateNetwork();
+        std::string why = netenv::enterPrivateNetwork("pr0", std::string(PC) + "/24");
         if (!why.empty()) GTEST_SKIP() << "network namespaces are not available here: " << why;
-        ASSERT_TRUE(net_.addLocalInterface("pr0", std::string(PC) + "/24", true));
         char pattern[] = "/tmp/portreeve-gw-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         work_ = pattern;
@@ -181,7 +180,7 @@ TEST_F(GatewayTest, AutoTakesTheFirstGatewayAndConfiguresOnlyIt) {
 }
 
 TEST_F(GatewayTest, EveryGatewayGetsTheLocalAddressWithTheLongestCommonPrefix) {
-    ASSERT_TRUE(net_.addLocalInterface("pr1", "192.168.77.5/24", false));
+    ASSERT_TRUE(net_.addLocalInterface("pr1", "192.168.77.5/24"));
     harness::Gateway &near = gateway("10.77.0.1", 1);
     harness::Gateway &far = gateway("192.168.77.1", 2, [](harness::GatewayOptions &o) { o.control = "absolute"; });
     start(std::string("[upnp]\nConfigureAllDevices=1\nDevice=uuid:somebody-else\n") + kServices);

@@ -14,8 +14,24 @@ bool run(const std::string &command) {
     return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
 }
 
-std::string enterPrivateNetwork() {
-    static std::string verdict = [] {
+namespace {
+
+// A veth pair: dummy interfaces need a kernel module that containers often
+// lack. The peer end stays without an address and without multicast, so
+// neither this PC's address list nor the stack uses it.
+bool addVeth(const std::string &name, const std::string &cidr, bool multicast) {
+    std::string peer = name + "p";
+    return run("ip link add " + name + " type veth peer name " + peer) && run("ip link set " + peer + " multicast off") &&
+           run("ip link set " + peer + " up") &&
+           run("ip link set " + name + " multicast " + (multicast ? "on" : "off")) &&
+           run("ip addr add " + cidr + " dev " + name) && run("ip link set " + name + " up") &&
+           (!multicast || run("ip route add 239.0.0.0/8 dev " + name));
+}
+
+}  // namespace
+
+std::string enterPrivateNetwork(const std::string &multicastName, const std::string &multicastCidr) {
+    static std::string verdict = [&] {
         if (geteuid() != 0) return std::string("not running as root");
         if (!run("ip -V")) return std::string("the ip command is missing");
         if (unshare(CLONE_NEWNET) != 0) return std::string("unshare(CLONE_NEWNET): ") + std::strerror(errno);
@@ -24,6 +40,9 @@ std::string enterPrivateNetwork() {
         run("sysctl -qw net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0");
         if (!run("ip link set lo up") || !run("ip link set lo multicast on"))
             return std::string("cannot set up the loopback interface");
+        // The interface the UPnP stack uses lives as long as the process: the
+        // stack, started again on a re-created interface, cannot bind.
+        if (!addVeth(multicastName, multicastCidr, true)) return std::string("cannot create a veth interface");
         return std::string();
     }();
     return verdict;
@@ -34,17 +53,13 @@ Network::~Network() {
     for (const std::string &link : links_) run("ip link del " + link);
 }
 
-bool Network::addLocalInterface(const std::string &name, const std::string &cidr, bool multicast) {
-    // A veth pair: dummy interfaces need a kernel module that containers
-    // often lack. The peer end stays without an address and without
-    // multicast, so neither this PC's address list nor the stack uses it.
-    std::string peer = name + "p";
-    if (!run("ip link add " + name + " type veth peer name " + peer)) return false;
+bool Network::addLocalInterface(const std::string &name, const std::string &cidr) {
+    if (!addVeth(name, cidr, false)) {
+        run("ip link del " + name);
+        return false;
+    }
     links_.push_back(name);
-    return run("ip link set " + peer + " multicast off") && run("ip link set " + peer + " up") &&
-           run("ip link set " + name + " multicast " + (multicast ? "on" : "off")) &&
-           run("ip addr add " + cidr + " dev " + name) && run("ip link set " + name + " up") &&
-           (!multicast || run("ip route add 239.0.0.0/8 dev " + name));
+    return true;
 }
 
 bool Network::addGatewayAddress(const std::string &address) {

@@ -8,9 +8,10 @@
 
 namespace netenv {
 
-// Moves the calling process into a new network namespace once. Returns an
+// Moves the calling process into a new network namespace once, with an
+// interface of this PC that carries multicast (where SSDP runs). Returns an
 // empty string on success, else why namespaces cannot be used here.
-std::string enterPrivateNetwork();
+std::string enterPrivateNetwork(const std::string &multicastName, const std::string &multicastCidr);
 
 // Runs a shell command; true when it exited with 0.
 bool run(const std::string &command);
@@ -22,9 +23,9 @@ public:
     Network(const Network &) = delete;
     Network &operator=(const Network &) = delete;
 
-    // An interface of this PC with one address ("10.77.0.100/24"); the first
-    // one added also carries multicast, where SSDP runs.
-    bool addLocalInterface(const std::string &name, const std::string &cidr, bool multicast);
+    // A further interface of this PC with one address ("192.168.77.5/24"),
+    // without multicast; removed by the destructor.
+    bool addLocalInterface(const std::string &name, const std::string &cidr);
     // An address for a test gateway, outside this PC's interface list.
     bool addGatewayAddress(const std::string &address);
 
