@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -37,7 +38,13 @@ std::string enterPrivateNetwork(const std::string &multicastName, const std::str
         if (unshare(CLONE_NEWNET) != 0) return std::string("unshare(CLONE_NEWNET): ") + std::strerror(errno);
         // Addresses are usable at once: the stack cannot bind to an IPv6
         // link-local address still under duplicate detection.
-        run("sysctl -qw net.ipv6.conf.all.accept_dad=0 net.ipv6.conf.default.accept_dad=0");
+        for (const char *scope : {"all", "default"}) {
+            std::string path = std::string("/proc/sys/net/ipv6/conf/") + scope + "/accept_dad";
+            if (FILE *f = std::fopen(path.c_str(), "w")) {
+                std::fputs("0", f);
+                std::fclose(f);
+            }
+        }
         if (!run("ip link set lo up") || !run("ip link set lo multicast on"))
             return std::string("cannot set up the loopback interface");
         // The interface the UPnP stack uses lives as long as the process: the
