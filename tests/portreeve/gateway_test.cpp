@@ -179,6 +179,18 @@ TEST_F(GatewayTest, AutoTakesTheFirstGatewayAndConfiguresOnlyIt) {
     EXPECT_EQ(count("Gateway 2"), 0);
 }
 
+TEST_F(GatewayTest, ADeviceSettingThatNamesNoGatewayConfiguresNothing) {
+    harness::Gateway &gw = gateway("10.77.0.1", 1);
+    start(std::string("[upnp]\nDevice=uuid:somebody-else\n") + kServices);
+    // Let the first search (5 s) and its configuration pass run.
+    std::this_thread::sleep_for(std::chrono::milliseconds(6500));
+    host_.stop();
+    EXPECT_TRUE(gw.actions().empty());
+    EXPECT_EQ(count("Device "), 0) << dump();
+    EXPECT_EQ(count("ERROR"), 0) << dump();
+    EXPECT_EQ(ini("Device"), "uuid:somebody-else");
+}
+
 TEST_F(GatewayTest, EveryGatewayGetsTheLocalAddressWithTheLongestCommonPrefix) {
     ASSERT_TRUE(net_.addLocalInterface("pr1", "192.168.77.5/24"));
     harness::Gateway &near = gateway("10.77.0.1", 1);
