@@ -230,7 +230,7 @@ int controlUrlFor(const char *deviceId, const char *serviceType, std::string *co
     UpnpxmlService service;
     int rc = upnpxmlFindService(known.description, known.location, serviceType, &service);
     if (rc != 0) {
-        if (rc != -5) REPORT_ERROR(SOURCE, "UpnpResolveURL", rc);
+        if (rc != -5) REPORT_ERROR(SOURCE, "UpnpResolveURL2", rc);
         return -5;
     }
     // A description may name any host as control URL; actions go only to the
