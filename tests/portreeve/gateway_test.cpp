@@ -100,7 +100,13 @@ protected:
     void setIni(const char *section, const char *key, const char *value) {
         WritePrivateProfileStringA(section, key, value, host_.configPath().c_str());
     }
-    int wakeWithReload() { return extmodNotify(EXT_NOTIFY_CONFIG_CHANGED, EXT_CONFIG_RELOAD); }
+    // A wake-up that arrives while a pass still runs causes no further pass,
+    // by design; give the pass that just logged its last line time to reach
+    // its wait before waking the worker.
+    int wakeWithReload() {
+        std::this_thread::sleep_for(std::chrono::milliseconds(400));
+        return extmodNotify(EXT_NOTIFY_CONFIG_CHANGED, EXT_CONFIG_RELOAD);
+    }
     std::string dump() {
         std::string all;
         for (const std::string &t : host_.log().texts()) all += t + "\n";

@@ -1,8 +1,14 @@
 // Network namespace and interfaces for the gateway tests.
 #include "netenv.h"
 
+#include <net/if.h>
 #include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <cerrno>
 #include <cstdio>
@@ -17,6 +23,22 @@ bool run(const std::string &command) {
 
 namespace {
 
+// A veth end reports a carrier a moment after both ends are up; the UPnP
+// stack skips an interface that is not running yet, so wait for it.
+bool waitRunning(const std::string &name) {
+    int s = socket(AF_INET, SOCK_DGRAM, 0);
+    if (s < 0) return false;
+    bool running = false;
+    for (int i = 0; i < 100 && !running; ++i) {
+        ifreq request{};
+        std::snprintf(request.ifr_name, sizeof request.ifr_name, "%s", name.c_str());
+        running = ioctl(s, SIOCGIFFLAGS, &request) == 0 && (request.ifr_flags & IFF_RUNNING) != 0;
+        if (!running) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    close(s);
+    return running;
+}
+
 // A veth pair: dummy interfaces need a kernel module that containers often
 // lack. The peer end stays without an address and without multicast, so
 // neither this PC's address list nor the stack uses it.
@@ -26,7 +48,7 @@ bool addVeth(const std::string &name, const std::string &cidr, bool multicast) {
            run("ip link set " + peer + " up") &&
            run("ip link set " + name + " multicast " + (multicast ? "on" : "off")) &&
            run("ip addr add " + cidr + " dev " + name) && run("ip link set " + name + " up") &&
-           (!multicast || run("ip route add 239.0.0.0/8 dev " + name));
+           (!multicast || run("ip route add 239.0.0.0/8 dev " + name)) && waitRunning(name);
 }
 
 }  // namespace
