@@ -1,6 +1,7 @@
 // Connection slots: line reading through a growing buffer, writing in frames.
 #include "bufmod.h"
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,7 @@ namespace {
 constexpr int kGrowStep = 1024;
 
 struct Slot {
+  std::mutex lock;  // guards the fields below; the table lock guards allocation
   bool inUse = false;
   int sock = -1;
   int readTimeout = 10;
@@ -30,8 +32,11 @@ struct Slot {
   long long bytesRead = 0;
 };
 
+// The table lock hands slots out and takes them back; each slot has its own
+// lock for its buffer and counters, so connections never wait for each other
+// while they read and write.
 std::mutex g_mutex;
-bool g_initialised = false;
+std::atomic<bool> g_initialised{false};
 Slot g_slots[BUFMOD_SLOTS];
 thread_local int g_lastError = 0;
 
@@ -40,15 +45,32 @@ int fail(int code) {
   return code;
 }
 
+// Clears a slot; its lock is held by the caller.
 void resetSlot(Slot& s) {
   free(s.buf);
-  s = Slot{};
+  s.inUse = false;
+  s.sock = -1;
+  s.readTimeout = 10;
+  s.linger = 0;
+  s.buf = nullptr;
+  s.capacity = 0;
+  s.count = 0;
+  s.endOfStream = false;
+  s.sendBufferSize = 0;
+  s.recvBufferSize = 0;
+  s.bytesSent = 0;
+  s.bytesRead = 0;
 }
 
-// Validates the slot under the lock; 0 or an error code.
-int checkSlot(int slot) {
+int checkIndex(int slot) {
   if (!g_initialised) return BUFMOD_ERR_NOT_INIT;
   if (slot < 0 || slot >= BUFMOD_SLOTS) return BUFMOD_ERR_ARG;
+  return 0;
+}
+
+// Validates the slot with its lock held; 0 or an error code.
+int checkSlot(int slot) {
+  if (!g_initialised) return BUFMOD_ERR_NOT_INIT;
   if (!g_slots[slot].inUse) return BUFMOD_ERR_NOT_IN_USE;
   return 0;
 }
@@ -104,7 +126,10 @@ int bufmodGetLastError() { return g_lastError; }
 int bufmodInit() {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
-  for (Slot& s : g_slots) resetSlot(s);
+  for (Slot& s : g_slots) {
+    std::lock_guard<std::mutex> slotLock(s.lock);
+    resetSlot(s);
+  }
   g_initialised = true;
   return 0;
 }
@@ -112,14 +137,15 @@ int bufmodInit() {
 int bufmodShutdown() {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
+  g_initialised = false;
   for (Slot& s : g_slots) {
+    std::lock_guard<std::mutex> slotLock(s.lock);
     if (s.inUse) {
       shutdown(s.sock, SHUT_RDWR);
       close(s.sock);
     }
     resetSlot(s);
   }
-  g_initialised = false;
   return 0;
 }
 
@@ -128,6 +154,7 @@ int bufmodOpen(int sock) {
   if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
   if (sock < 0) return fail(BUFMOD_ERR_ARG);
   for (int i = 0; i < BUFMOD_SLOTS; i++) {
+    std::lock_guard<std::mutex> slotLock(g_slots[i].lock);
     if (!g_slots[i].inUse) {
       resetSlot(g_slots[i]);
       g_slots[i].inUse = true;
@@ -143,7 +170,8 @@ int bufmodOpen(int sock) {
 }
 
 int bufmodClose(int slot) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  if (int rc = checkIndex(slot)) return fail(rc);
+  std::lock_guard<std::mutex> lock(g_slots[slot].lock);
   if (int rc = checkSlot(slot)) return fail(rc);
   Slot& s = g_slots[slot];
   shutdown(s.sock, SHUT_RDWR);
@@ -153,14 +181,16 @@ int bufmodClose(int slot) {
 }
 
 int bufmodAbort(int slot) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  if (int rc = checkIndex(slot)) return fail(rc);
+  std::lock_guard<std::mutex> lock(g_slots[slot].lock);
   if (int rc = checkSlot(slot)) return fail(rc);
   shutdown(g_slots[slot].sock, SHUT_RDWR);
   return 0;
 }
 
 int bufmodSetOption(int slot, int option, const char* value) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  if (int rc = checkIndex(slot)) return fail(rc);
+  std::lock_guard<std::mutex> lock(g_slots[slot].lock);
   if (int rc = checkSlot(slot)) return fail(rc);
   if (!value) return fail(BUFMOD_ERR_ARG);
   Slot& s = g_slots[slot];
@@ -203,7 +233,8 @@ int bufmodSetOption(int slot, int option, const char* value) {
 }
 
 int bufmodReadLine(int slot, char* buffer, int size) {
-  std::unique_lock<std::mutex> lock(g_mutex);
+  if (int rc = checkIndex(slot)) return fail(rc);
+  std::unique_lock<std::mutex> lock(g_slots[slot].lock);
   if (int rc = checkSlot(slot)) return fail(rc);
   if (!buffer || size < 2) return fail(BUFMOD_ERR_ARG);
   Slot* s = &g_slots[slot];
@@ -250,8 +281,9 @@ int bufmodReadLine(int slot, char* buffer, int size) {
 
 int bufmodWrite(int slot, const void* data, int length) {
   int sock;
+  if (int rc = checkIndex(slot)) return fail(rc);
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::lock_guard<std::mutex> lock(g_slots[slot].lock);
     if (int rc = checkSlot(slot)) return fail(rc);
     if (!data || length < 0) return fail(BUFMOD_ERR_ARG);
     if (g_slots[slot].endOfStream) return fail(BUFMOD_ERR_EOF);
@@ -268,17 +300,19 @@ int bufmodWrite(int slot, const void* data, int length) {
     if (n <= 0) break;
     sent += static_cast<int>(n);
   }
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_slots[slot].lock);
   if (checkSlot(slot) == 0) g_slots[slot].bytesSent += sent;
   return sent == length ? 0 : fail(BUFMOD_ERR_SEND);
 }
 
 long long bufmodGetBytesSent(int slot) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  if (checkIndex(slot)) return -1;
+  std::lock_guard<std::mutex> lock(g_slots[slot].lock);
   return checkSlot(slot) ? -1 : g_slots[slot].bytesSent;
 }
 
 long long bufmodGetBytesRead(int slot) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  if (checkIndex(slot)) return -1;
+  std::lock_guard<std::mutex> lock(g_slots[slot].lock);
   return checkSlot(slot) ? -1 : g_slots[slot].bytesRead;
 }

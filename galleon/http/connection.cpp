@@ -251,8 +251,8 @@ struct Target {
   }
 };
 void openTarget(const char* path, Target& t) {
-  t.fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (t.fd < 0 || fstat(t.fd, &t.st) != 0 || !httpDescriptorInsideCollections(t.fd)) return;
+  t.fd = httpOpenInsideCollections(path);
+  if (t.fd < 0 || fstat(t.fd, &t.st) != 0) return;
   if (S_ISDIR(t.st.st_mode)) t.kind = Kind::Directory;
   else if (S_ISREG(t.st.st_mode)) t.kind = Kind::File;
 }
@@ -353,18 +353,19 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     if (closed < 0) photoLog(LOG_CALL_FAILED, "bufmodClose() returned error code %d", closed);
   };
 
+  int vars = varmodCreateList();
+  if (vars < 0) {
+    photoLog(LOG_CALL_FAILED, "varmodCreateList() returned error code %d", vars);
+    closeConnection();
+    return 0;
+  }
   int counter = SERVER_MAX_REQUESTS;
   RequestState rq;
   char line[kLine];
   for (;;) {
-    // A fresh variable list per request: no header of an earlier request on
-    // the same connection can stand in for one this request did not send.
-    int vars = varmodCreateList();
-    if (vars < 0) {
-      photoLog(LOG_CALL_FAILED, "varmodCreateList() returned error code %d", vars);
-      closeConnection();
-      return 0;
-    }
+    // The variables start empty for every request: no header of an earlier
+    // request on the same connection can stand in for one this request did not send.
+    varmodClearList(vars);
     memset(&rq, 0, sizeof rq);
     bool continuation = false;
     bool ended = false;
@@ -386,11 +387,7 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
       }
       classifyLine(vars, line, rq);
     }
-    if (ended) {
-      varmodDestroyList(vars);
-      closeConnection();
-      return 0;
-    }
+    if (ended) break;
     if (rq.haveRequestLine && g_config.accessLogging) snprintf(rq.logTarget, sizeof rq.logTarget, "%s", rq.target);
 
     if (counter == 1) rq.flags &= ~REQ_KEEPALIVE;
@@ -421,9 +418,7 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
       req.flags = 0;  // the page goes out whole, with "Connection: close"
       sendError(req, 403);
       writeLogRecord(nullptr, peer, rq, 403, req.bytesOut);
-      varmodDestroyList(vars);
-      closeConnection();
-      return 0;
+      break;
     } else {
       // The request target is the first blank-delimited token.
       char target[kLine];
@@ -471,10 +466,10 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
       }
     }
     respmodSetCookie(slot, nullptr);
-    varmodDestroyList(vars);
     if (status != 401 && status != 400) counter--;
     if (!(rq.flags & REQ_KEEPALIVE)) break;
   }
+  varmodDestroyList(vars);
   closeConnection();
   return 0;
 }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <string>
+#include <unordered_set>
 #include <windows.h>
 
 #include "listmod.h"
@@ -28,6 +30,12 @@ bool g_ownsListmod = false;
 int g_targets = -1;
 int g_failures = -1;
 int g_policy = FWMOD_ALLOW_ALL_EXCEPT;
+int g_targetCount = 0;  // targets in the list, so an empty list costs no walk
+// An index of the failure list: the addresses it holds and how many of its
+// records count failures. A success of a known host while no record counts
+// anything changes nothing, and is answered without walking the list.
+std::unordered_set<std::string> g_knownAddresses;
+int g_counting = 0;
 char g_file[256];
 char g_section[256];
 thread_local int g_lastError = 0;
@@ -100,7 +108,7 @@ int fwmodInit(const char* configFile, const char* section) {
     for (const char* p = lines; p < lines + n && *p; p += strlen(p) + 1) {
       Target t{};
       snprintf(t.text, sizeof t.text, "%s", p);
-      listAddItem(g_targets, &t, sizeof t);
+      if (listAddItem(g_targets, &t, sizeof t) >= 0) g_targetCount++;
     }
     free(lines);
   }
@@ -138,6 +146,9 @@ int fwmodShutdown() {
   if (listDestroy(g_targets) != 0) rc = FWMOD_ERR_LIST;
   if (listDestroy(g_failures) != 0) rc = FWMOD_ERR_LIST;
   g_targets = g_failures = -1;
+  g_targetCount = 0;
+  g_knownAddresses.clear();
+  g_counting = 0;
   if (g_ownsListmod) listShutdown();
   g_initialised = false;
   return rc ? fail(rc) : 0;
@@ -149,6 +160,7 @@ int fwmodIsHostAllowed(const char* address) {
   if (g_policy != FWMOD_ALLOW_ALL_EXCEPT && g_policy != FWMOD_DENY_ALL_EXCEPT) return 1;
   int octets[4];
   if (!parseAddress(address, octets)) return 0;
+  if (g_targetCount == 0) return g_policy == FWMOD_ALLOW_ALL_EXCEPT ? 1 : 0;
   Target t;
   for (int pos = 0;; pos++) {
     int id = listGetItemId(g_targets, pos);
@@ -163,9 +175,14 @@ int fwmodHostAccess(const char* address, int outcome) {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (!g_initialised) return fail(FWMOD_ERR_NOT_INIT);
   if (!address) return fail(FWMOD_ERR_ARG);
+  char key[32];
+  snprintf(key, sizeof key, "%s", address);
+  if (outcome && g_counting == 0 && g_knownAddresses.count(key)) return 0;
   uint32_t now = GetTickCount();
-  FailureRecord r;
-  // Counts go stale after the window; unsigned differences stay right across the tick wrap.
+  // One walk: counts that went stale are reset (unsigned differences stay
+  // right across the wrap of the tick count), and the address's record is found.
+  FailureRecord r, mine{};
+  int mineId = -1;
   for (int pos = 0;; pos++) {
     int id = listGetItemId(g_failures, pos);
     if (id < 0) break;
@@ -174,17 +191,26 @@ int fwmodHostAccess(const char* address, int outcome) {
       r.count = 0;
       r.lastEvent = now;
       if (listUpdateItem(g_failures, id, &r, sizeof r) != 0) return fail(FWMOD_ERR_UPDATE);
+      g_counting--;
+    }
+    if (mineId < 0 && strcmp(r.address, address) == 0) {
+      mineId = id;
+      mine = r;
     }
   }
-  int id = findFailure(address, r);
-  if (id >= 0) {
-    r.lastEvent = now;
+  if (mineId >= 0) {
+    // A success for a record without failures changes nothing that is ever
+    // read: its time only matters while it counts failures.
+    if (outcome && mine.count == 0) return 0;
+    int before = mine.count;
+    mine.lastEvent = now;
     if (outcome) {
-      if (r.count > 0) r.count = 0;
+      if (mine.count > 0) mine.count = 0;
     } else {
-      r.count++;
+      mine.count++;
     }
-    if (listUpdateItem(g_failures, id, &r, sizeof r) != 0) return fail(FWMOD_ERR_UPDATE);
+    if (listUpdateItem(g_failures, mineId, &mine, sizeof mine) != 0) return fail(FWMOD_ERR_UPDATE);
+    g_counting += (mine.count != 0) - (before != 0);
     return 0;
   }
   FailureRecord fresh{};
@@ -192,6 +218,7 @@ int fwmodHostAccess(const char* address, int outcome) {
   fresh.count = 0;
   fresh.lastEvent = now;
   if (listAddItem(g_failures, &fresh, sizeof fresh) < 0) return fail(FWMOD_ERR_LIST);
+  g_knownAddresses.insert(fresh.address);
   return 0;
 }
 
@@ -218,6 +245,7 @@ int fwmodAddTarget(const char* target) {
       return fail(FWMOD_ERR_DUPLICATE);
   }
   if (listAddItem(g_targets, &t, sizeof t) < 0) return fail(FWMOD_ERR_LIST);
+  g_targetCount++;
   return 0;
 }
 
@@ -241,6 +269,7 @@ int fwmodClearAllTargets() {
   Target t;
   while (listTakeItem(g_targets, -1, &t, sizeof t) > 0) {
   }
+  g_targetCount = 0;
   return 0;
 }
 

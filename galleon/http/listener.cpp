@@ -12,6 +12,7 @@
 #include "config.h"
 #include "listmod.h"
 #include "photolog.h"
+#include "request.h"
 #include "server.h"
 
 namespace {
@@ -194,6 +195,7 @@ DWORD WINAPI serverListenerThread(LPVOID) {
     if (rc != 0) photoLog(LOG_CALL_FAILED, "listDestroy() failed with error code %d", rc);
   }
   if (ownsListmod) listShutdown();
+  httpCloseCollectionsRoot();
   closesocket(listener);
   WSACleanup();
   photoLog(LOG_INFO, "stopped");

@@ -4,7 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <strings.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <linux/openat2.h>
+#include <mutex>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include "config.h"
@@ -77,6 +82,54 @@ int httpDescriptorInsideCollections(int fd) {
   if (!resolvedRoot(root, sizeof root)) return 0;
   size_t len = strlen(root);
   return strncmp(resolved, root, len) == 0 && (resolved[len] == 0 || resolved[len] == '/');
+}
+
+// The collections directory, opened once for the lookups below it.
+static std::mutex g_rootMutex;
+static int g_rootFd = -1;
+static char g_rootFor[MAX_PATH];
+
+static int collectionsRootFd() {
+  std::lock_guard<std::mutex> lock(g_rootMutex);
+  if (g_rootFd < 0 || strcmp(g_rootFor, g_config.collectionsDir) != 0) {
+    if (g_rootFd >= 0) close(g_rootFd);
+    g_rootFd = open(g_config.collectionsDir, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    snprintf(g_rootFor, sizeof g_rootFor, "%s", g_config.collectionsDir);
+  }
+  return g_rootFd;
+}
+
+void httpCloseCollectionsRoot() {
+  std::lock_guard<std::mutex> lock(g_rootMutex);
+  if (g_rootFd >= 0) close(g_rootFd);
+  g_rootFd = -1;
+  g_rootFor[0] = 0;
+}
+
+int httpOpenInsideCollections(const char* path) {
+  const int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;  // a FIFO must not hold the thread
+  size_t rootLen = strlen(g_config.collectionsDir);
+  int root = collectionsRootFd();
+  if (root >= 0 && strncmp(path, g_config.collectionsDir, rootLen) == 0 && (path[rootLen] == '/' || !path[rootLen])) {
+    // One lookup that the kernel keeps below the directory: it refuses any
+    // step outside, through ".." or a link.
+    const char* relative = path + rootLen;
+    while (*relative == '/') relative++;
+    struct open_how how{};
+    how.flags = flags;
+    how.resolve = RESOLVE_BENEATH | RESOLVE_NO_MAGICLINKS;
+    long fd = syscall(SYS_openat2, root, *relative ? relative : ".", &how, sizeof how);
+    if (fd >= 0) return static_cast<int>(fd);
+    // Links written as absolute paths are refused by that lookup even when
+    // they point inside: those are followed and checked where they lead.
+    if (errno != EXDEV && errno != ENOSYS && errno != EPERM) return -1;
+  }
+  int fd = open(path, flags);
+  if (fd >= 0 && !httpDescriptorInsideCollections(fd)) {
+    close(fd);
+    return -1;
+  }
+  return fd;
 }
 
 int serverDecodeBase64(const char* in, char* out, int size) {

@@ -36,3 +36,8 @@ int httpPasswordGate(HttpRequest* req, const char* decodedPath);
 int httpPathInsideCollections(const char* path);
 // The same for an open file or directory.
 int httpDescriptorInsideCollections(int fd);
+// Opens a file or directory for reading (non-blocking, close-on-exec) when it
+// lies inside the collections directory after following links; -1 otherwise.
+int httpOpenInsideCollections(const char* path);
+// Forgets the collections directory opened by the function above.
+void httpCloseCollectionsRoot();

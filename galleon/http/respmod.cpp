@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <mutex>
+#include <shared_mutex>
 
 #include "bufmod.h"
 
@@ -37,7 +38,8 @@ const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
 
 constexpr int kAreaSize = 2048;
 
-std::mutex g_mutex;
+// Settings are written at start and read by every answer: readers share the lock.
+std::shared_mutex g_mutex;
 char g_serverVersion[256] = "";
 char g_realm[256] = "";
 char g_host[256] = "";
@@ -45,6 +47,7 @@ char g_host[256] = "";
 // connection has its own, so concurrent answers never carry another's cookie.
 char g_cookie[BUFMOD_SLOTS][2048];
 bool g_cookiePending[BUFMOD_SLOTS];
+std::mutex g_cookieLock[BUFMOD_SLOTS];
 
 const StatusEntry* findStatus(int status) {
   for (const StatusEntry& e : kStatuses)
@@ -54,13 +57,13 @@ const StatusEntry* findStatus(int status) {
 
 int setText(char* dest, int size, const char* text) {
   if (!text || static_cast<int>(strlen(text)) >= size) return -1;
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::unique_lock<std::shared_mutex> lock(g_mutex);
   strcpy(dest, text);
   return 0;
 }
 
 int getText(const char* src, char* buffer, int size) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::shared_lock<std::shared_mutex> lock(g_mutex);
   snprintf(buffer, size, "%s", src);
   return static_cast<int>(strlen(buffer));
 }
@@ -78,8 +81,9 @@ void append(char* area, int& len, const char* fmt, ...) {
 
 // Takes the slot's pending cookie into the area and clears it.
 void appendCookie(char* area, int& len, int slot) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  if (slot < 0 || slot >= BUFMOD_SLOTS || !g_cookiePending[slot]) return;
+  if (slot < 0 || slot >= BUFMOD_SLOTS) return;
+  std::lock_guard<std::mutex> lock(g_cookieLock[slot]);
+  if (!g_cookiePending[slot]) return;
   append(area, len, "Set-Cookie: %s\r\n", g_cookie[slot]);
   g_cookiePending[slot] = false;
 }
@@ -101,7 +105,7 @@ int respmodGetServerVersion(char* buffer, int size) { return getText(g_serverVer
 
 int respmodSetCookie(int slot, const char* text) {
   if (slot < 0 || slot >= BUFMOD_SLOTS) return -2;
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::lock_guard<std::mutex> lock(g_cookieLock[slot]);
   if (!text) {
     g_cookiePending[slot] = false;
     return 0;
@@ -144,7 +148,7 @@ int respmodFormatHeader(int slot, int status, int flags, int timeout, int max, c
   respmodFormatDate(date, nullptr, 0);
   append(area, len, "HTTP/1.0 %d %s\r\n", e->code, e->reason);
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::shared_lock<std::shared_mutex> lock(g_mutex);
     append(area, len, "Server: %s\r\n", g_serverVersion);
   }
   append(area, len, "Date: %s\r\n", date);
@@ -160,7 +164,7 @@ int respmodSendError(int slot, int status, int flags, int timeout, int max, cons
   respmodFormatDate(date, nullptr, 0);
   char version[256], host[256], realm[256];
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::shared_lock<std::shared_mutex> lock(g_mutex);
     strcpy(version, g_serverVersion);
     strcpy(host, g_host);
     strcpy(realm, g_realm);

@@ -3,7 +3,9 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
+#include <shared_mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -15,12 +17,18 @@ struct Variable {
   bool hasValue = false;
   std::string value;
 };
-using VarList = std::vector<Variable>;
+struct VarList {
+  std::mutex lock;  // guards the variables of this list
+  std::vector<Variable> vars;
+};
 
-std::mutex g_mutex;
+// The table lock guards the set of lists: shared while a list is used,
+// exclusive while one is made or destroyed. Each list has its own lock, so
+// connections working on their own lists do not wait for each other.
+std::shared_mutex g_mutex;
 bool g_initialised = false;
 int g_nextId = 1;
-std::map<int, VarList>* g_lists = nullptr;
+std::map<int, std::unique_ptr<VarList>>* g_lists = nullptr;
 thread_local int g_lastError = 0;
 
 int fail(int code) {
@@ -40,11 +48,11 @@ VarList* findList(int id, int& rc) {
     return nullptr;
   }
   rc = 0;
-  return &it->second;
+  return it->second.get();
 }
 
 Variable* findVariable(VarList& list, const char* name) {
-  for (Variable& v : list)
+  for (Variable& v : list.vars)
     if (v.name == name) return &v;
   return nullptr;
 }
@@ -86,9 +94,9 @@ int urlDecode(char* text) {
 int varmodGetLastError() { return g_lastError; }
 
 int varmodInit() {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::unique_lock<std::shared_mutex> lock(g_mutex);
   if (g_initialised) return fail(VARMOD_ERR_NOT_INIT);
-  g_lists = new (std::nothrow) std::map<int, VarList>;
+  g_lists = new (std::nothrow) std::map<int, std::unique_ptr<VarList>>;
   if (!g_lists) return fail(VARMOD_ERR_MEMORY);
   g_nextId = 1;
   g_initialised = true;
@@ -96,7 +104,7 @@ int varmodInit() {
 }
 
 int varmodShutdown() {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::unique_lock<std::shared_mutex> lock(g_mutex);
   if (!g_initialised) return fail(VARMOD_ERR_NOT_INIT);
   delete g_lists;
   g_lists = nullptr;
@@ -105,31 +113,44 @@ int varmodShutdown() {
 }
 
 int varmodCreateList() {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::unique_lock<std::shared_mutex> lock(g_mutex);
   if (!g_initialised) return fail(VARMOD_ERR_NOT_INIT);
+  auto list = std::unique_ptr<VarList>(new (std::nothrow) VarList);
+  if (!list) return fail(VARMOD_ERR_MEMORY);
   int id = g_nextId++;
-  (*g_lists)[id];
+  (*g_lists)[id] = std::move(list);
   return id;
 }
 
 int varmodDestroyList(int id) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::unique_lock<std::shared_mutex> lock(g_mutex);
   int rc;
   if (!findList(id, rc)) return fail(rc);
   g_lists->erase(id);
   return 0;
 }
 
-int varmodAddVariable(int id, const char* name, const char* value, int length) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+int varmodClearList(int id) {
+  std::shared_lock<std::shared_mutex> lock(g_mutex);
   int rc;
   VarList* list = findList(id, rc);
   if (!list) return fail(rc);
+  std::lock_guard<std::mutex> listLock(list->lock);
+  list->vars.clear();
+  return 0;
+}
+
+int varmodAddVariable(int id, const char* name, const char* value, int length) {
+  std::shared_lock<std::shared_mutex> lock(g_mutex);
+  int rc;
+  VarList* list = findList(id, rc);
+  if (!list) return fail(rc);
+  std::lock_guard<std::mutex> listLock(list->lock);
   if (!name) return fail(VARMOD_ERR_ARG);
   Variable* v = findVariable(*list, name);
   if (!v) {
-    list->push_back(Variable{name, false, {}});
-    v = &list->back();
+    list->vars.push_back(Variable{name, false, {}});
+    v = &list->vars.back();
   }
   v->hasValue = value != nullptr;
   if (value) v->value.assign(value, length > 0 ? length : strlen(value));
@@ -139,10 +160,11 @@ int varmodAddVariable(int id, const char* name, const char* value, int length) {
 
 int varmodAppendVariable(int id, const char* name, const char* text, int length) {
   {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    std::shared_lock<std::shared_mutex> lock(g_mutex);
     int rc;
     VarList* list = findList(id, rc);
     if (!list) return fail(rc);
+    std::lock_guard<std::mutex> listLock(list->lock);
     if (!name) return fail(VARMOD_ERR_ARG);
     Variable* v = findVariable(*list, name);
     if (v && v->hasValue) {
@@ -154,10 +176,11 @@ int varmodAppendVariable(int id, const char* name, const char* text, int length)
 }
 
 int varmodGetVariable(int id, const char* name, char* buffer, int size) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::shared_lock<std::shared_mutex> lock(g_mutex);
   int rc;
   VarList* list = findList(id, rc);
   if (!list) return fail(rc);
+  std::lock_guard<std::mutex> listLock(list->lock);
   if (!name || !buffer || size < 1) return fail(VARMOD_ERR_ARG);
   Variable* v = findVariable(*list, name);
   if (!v) return fail(VARMOD_ERR_NO_VAR);
@@ -165,21 +188,23 @@ int varmodGetVariable(int id, const char* name, char* buffer, int size) {
 }
 
 int varmodHasVariable(int id, const char* name) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::shared_lock<std::shared_mutex> lock(g_mutex);
   int rc;
   VarList* list = findList(id, rc);
   if (!list || !name) return 0;
+  std::lock_guard<std::mutex> listLock(list->lock);
   return findVariable(*list, name) ? 1 : 0;
 }
 
 int varmodEnumVariable(int id, int index, char* name, int nameSize, char* value, int valueSize) {
-  std::lock_guard<std::mutex> lock(g_mutex);
+  std::shared_lock<std::shared_mutex> lock(g_mutex);
   int rc;
   VarList* list = findList(id, rc);
   if (!list) return fail(rc);
+  std::lock_guard<std::mutex> listLock(list->lock);
   if (!name || nameSize < 1 || !value || valueSize < 1) return fail(VARMOD_ERR_ARG);
-  if (index < 0 || index >= static_cast<int>(list->size())) return fail(VARMOD_ERR_NO_VAR);
-  const Variable& v = (*list)[index];
+  if (index < 0 || index >= static_cast<int>(list->vars.size())) return fail(VARMOD_ERR_NO_VAR);
+  const Variable& v = list->vars[index];
   int n = static_cast<int>(v.name.size()) < nameSize - 1 ? static_cast<int>(v.name.size()) : nameSize - 1;
   memcpy(name, v.name.data(), n);
   name[n] = 0;

@@ -15,6 +15,8 @@ int varmodInit();
 int varmodShutdown();
 int varmodCreateList();
 int varmodDestroyList(int id);
+// Removes every variable of a list (a connection's list between two requests).
+int varmodClearList(int id);
 // length 0: the value's string length. A null value stores the name alone.
 int varmodAddVariable(int id, const char* name, const char* value, int length);
 int varmodAppendVariable(int id, const char* name, const char* text, int length);

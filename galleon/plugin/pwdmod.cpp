@@ -19,6 +19,9 @@ bool g_open = false;
 bool g_ownsListmod = false;
 int g_list = -1;
 char g_path[513];
+// Records that hold a password: with none, no resource is protected and the
+// question is answered without walking the list.
+int g_withPassword = 0;
 
 // Loads the list file into the list; false when the list could not take a record.
 bool loadFile(const char* path, int list) {
@@ -39,6 +42,7 @@ bool loadFile(const char* path, int list) {
         ok = false;
         break;
       }
+      if (r.password[0]) g_withPassword++;
     }
     delete[] buffer;
   }
@@ -85,6 +89,7 @@ int pwdmodInit(const char* path) {
   if (!path || strlen(path) > 512) return PWDMOD_ERR_ARG;
   int rc = listInit();
   g_ownsListmod = rc == 0;
+  g_withPassword = 0;
   g_list = listCreate();
   if (g_list < 0 || !loadFile(path, g_list)) {
     if (g_list >= 0) listDestroy(g_list);
@@ -120,14 +125,19 @@ int pwdmodAddUser(const char* user, const char* password, const char* resource) 
     char stored[sizeof r.password] = "";
     if (password) snprintf(stored, sizeof stored, "%s", password);
     if (strcmp(stored, r.password) == 0) return 0;
+    int had = r.password[0] != 0;
     memcpy(r.password, stored, sizeof r.password);
-    return listUpdateItem(g_list, id, &r, sizeof r) == 0 ? 0 : PWDMOD_ERR_LIST;
+    if (listUpdateItem(g_list, id, &r, sizeof r) != 0) return PWDMOD_ERR_LIST;
+    g_withPassword += (stored[0] != 0) - had;
+    return 0;
   }
   memset(&r, 0, sizeof r);
   snprintf(r.user, sizeof r.user, "%s", user);
   if (password) snprintf(r.password, sizeof r.password, "%s", password);
   snprintf(r.resource, sizeof r.resource, "%s", resource);
-  return listAddItem(g_list, &r, sizeof r) >= 0 ? 0 : PWDMOD_ERR_LIST;
+  if (listAddItem(g_list, &r, sizeof r) < 0) return PWDMOD_ERR_LIST;
+  if (r.password[0]) g_withPassword++;
+  return 0;
 }
 
 int pwdmodDeleteUserResource(const char* user, const char* resource) {
@@ -138,6 +148,7 @@ int pwdmodDeleteUserResource(const char* user, const char* resource) {
   PwdRecord r;
   for (int id; (id = findRecord(user, resource, r)) >= 0;) {
     if (listDeleteItem(g_list, id) != 0) return PWDMOD_ERR_LIST;
+    if (r.password[0]) g_withPassword--;
     deleted++;
   }
   return deleted ? 0 : PWDMOD_ERR_ARG;
@@ -145,7 +156,7 @@ int pwdmodDeleteUserResource(const char* user, const char* resource) {
 
 int pwdmodResourceHasPassword(const char* resource) {
   std::lock_guard<std::mutex> lock(g_mutex);
-  if (!g_open || !resource) return 0;
+  if (!g_open || !resource || g_withPassword == 0) return 0;
   PwdRecord r;
   for (int pos = 0;; pos++) {
     int id = listGetItemId(g_list, pos);
