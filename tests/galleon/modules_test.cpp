@@ -491,3 +491,23 @@ TEST(Config, ReadsDefaultsHostNameAndDerivedPaths) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(Fwmod, CountsEachHostOnItsOwnWhileOthersSucceed) {
+  start("");
+  fwmodHostAccess("10.0.0.1", 0);  // first sight of both
+  fwmodHostAccess("10.0.0.2", 1);
+  for (int i = 0; i < 3; i++) fwmodHostAccess("10.0.0.1", 0);
+  fwmodHostAccess("10.0.0.2", 1);  // a success elsewhere leaves the count alone
+  fwmodHostAccess("10.0.0.3", 1);  // a new host is recorded on success too
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), 3);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.2"), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.3"), 0);
+  fwmodHostAccess("10.0.0.1", 1);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), 0);
+  fwmodHostAccess("10.0.0.3", 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.3"), 1);
+}
+
+}  // namespace

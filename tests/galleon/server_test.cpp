@@ -309,3 +309,15 @@ TEST_F(GalleonServer, AnswersInSeveralPiecesDoNotWaitForDelayedAcknowledgements)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(GalleonServer, AnswersAFifoAsMissingWithoutWaitingForAWriter) {
+  startWith();
+  ASSERT_EQ(mkfifo(g.path("Collections/Holiday/pipe").c_str(), 0644), 0);
+  Response r = gtest_http::get(g.port, "/Holiday/pipe");
+  EXPECT_EQ(r.status, 404);
+  EXPECT_EQ(gtest_http::get(g.port, "/Holiday/notes.txt").status, 200);
+}
+
+}  // namespace
