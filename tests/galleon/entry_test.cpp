@@ -77,6 +77,9 @@ TEST(GalleonEntry, ReportsPagesByTheWideConfigSetting) {
 
   ASSERT_EQ(g.start("Enable=0\nWideConfig=1"), 0);
   EXPECT_EQ(count(), 4);
+  auto icon = g.proc<PFN_zelextGetEntryPointIcon>("zelextGetEntryPointIcon");
+  for (int page = 0; page < 4; page++) EXPECT_NE(icon(page, 16), nullptr) << page;
+  EXPECT_EQ(icon(4, 16), nullptr);
   EXPECT_EQ(dlg(1), 31);
   EXPECT_EQ(dlg(2), 32);
   EXPECT_EQ(dlg(3), 33);
