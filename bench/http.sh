@@ -5,33 +5,12 @@
 # ratio galleon/nginx for each case, and galleon's resident memory with 64
 # open connections. Needs a build (./test.sh, or BUILD=build/<cfg>).
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
-build=${BUILD:-$root/build/release}
+source "$(dirname "$0")/lib.sh"
 duration=${DURATION:-10}
-"$root/tools/install-deps.sh" "$here/http-packages.txt"
-
-dist=$build/dist
-[[ -f $dist/ext/galleon.dll ]] || { echo "no $dist/ext/galleon.dll: build first (./test.sh)" >&2; exit 1; }
-runner=$build/bench/galleon_serve
-[[ -x $runner ]] || { echo "no $runner: build first (./test.sh)" >&2; exit 1; }
-
-work=$(mktemp -d /tmp/bench-http-XXXXXX)
-chmod 755 "$work"  # nginx's workers run as an unprivileged user
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  wait 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
-
-free_port() { python3 -c 'import socket;s=socket.socket();s.bind(("127.0.0.1",0));print(s.getsockname()[1])'; }
-gport=$(free_port)
-nport=$(free_port)
+bench_init http http-packages.txt
 
 # The same files for both servers.
-mkdir -p "$work/Collections/Bench" "$work/nginx/logs"
+mkdir -p "$work/Collections/Bench"
 head -c 4096 /dev/urandom > "$work/Collections/Bench/small.bin"
 python3 - "$work/Collections/Bench/photo.jpg" <<'PY'
 import os, sys
@@ -39,44 +18,7 @@ import os, sys
 with open(sys.argv[1], "wb") as f:
     f.write(b"\xff\xd8\xff\xe0" + os.urandom(5 * 1000 * 1000 - 6) + b"\xff\xd9")
 PY
-cat > "$work/cradle.ini" <<INI
-[photo]
-Port=$gport
-ListenAddress=127.0.0.1
-AccessLogging=0
-INI
-cat > "$work/nginx/nginx.conf" <<NGINX
-worker_processes auto;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/logs/error.log;
-events { worker_connections 1024; }
-http {
-  access_log off;
-  sendfile on;
-  tcp_nopush on;
-  keepalive_requests 100;
-  client_body_temp_path $work/nginx/tmp;
-  proxy_temp_path $work/nginx/tmp;
-  fastcgi_temp_path $work/nginx/tmp;
-  uwsgi_temp_path $work/nginx/tmp;
-  scgi_temp_path $work/nginx/tmp;
-  types { image/jpeg jpg; application/octet-stream bin; }
-  server {
-    listen 127.0.0.1:$nport;
-    root $work/Collections;
-  }
-}
-NGINX
-mkdir -p "$work/nginx/tmp"
-
-"$runner" "$dist/ext/galleon.dll" "$work/cradle.ini" & pids+=($!)
-gpid=$!
-nginx -c "$work/nginx/nginx.conf" -g 'daemon off;' 2>/dev/null & pids+=($!)
-for _ in $(seq 50); do
-  curl -sf -o /dev/null "http://127.0.0.1:$gport/Bench/small.bin" &&
-    curl -sf -o /dev/null "http://127.0.0.1:$nport/Bench/small.bin" && break
-  sleep 0.1
-done
+start_servers "sendfile on; tcp_nopush on; types { image/jpeg jpg; application/octet-stream bin; }" "" /Bench/small.bin
 
 # Both servers must answer the same bytes before they are compared.
 for file in small.bin photo.jpg; do
@@ -87,18 +29,11 @@ for file in small.bin photo.jpg; do
   done
 done
 
-# wrk sends HTTP/1.1 without "Connection: Keep-Alive"; galleon speaks HTTP/1.0
-# and keeps a connection open only when asked, so both get the header.
-measure() {  # port path connections -> "requests/s bytes/s"
-  wrk -t "$(( $3 < 2 ? 1 : 2 ))" -c "$3" -d "${duration}s" -H 'Connection: Keep-Alive' \
-    -s "$here/wrk-report.lua" "http://127.0.0.1:$1$2" 2>/dev/null | awk '/^RESULT/ {print $2, $3, $4}'
-}
-
 printf '%-20s %14s %14s %13s %13s %7s %15s\n' case "galleon req/s" "nginx req/s" "galleon MB/s" "nginx MB/s" ratio "errors g/n"
 for file in small.bin photo.jpg; do
   for conns in 1 64; do
-    read -r greq gbytes gerr < <(measure "$gport" "/Bench/$file" "$conns")
-    read -r nreq nbytes nerr < <(measure "$nport" "/Bench/$file" "$conns")
+    read -r greq gbytes gerr < <(wrk_measure "http://127.0.0.1:$gport/Bench/$file" "$conns")
+    read -r nreq nbytes nerr < <(wrk_measure "http://127.0.0.1:$nport/Bench/$file" "$conns")
     label="$([[ $file == small.bin ]] && echo '4 KiB file' || echo '5 MB JPEG'), $conns conn"
     awk -v l="$label" -v gr="$greq" -v nr="$nreq" -v gb="$gbytes" -v nb="$nbytes" -v ge="$gerr" -v ne="$nerr" 'BEGIN {
       printf "%-20s %14.0f %14.0f %13.1f %13.1f %7.2f %7d/%-7d\n", l, gr, nr, gb / 1048576, nb / 1048576, (nr > 0 ? gr / nr : 0), ge, ne }'

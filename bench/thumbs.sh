@@ -5,17 +5,13 @@
 # best of ROUNDS rounds. Prints milliseconds per photo and the ratios.
 # Needs a build (./test.sh, or BUILD=build/<cfg>).
 set -euo pipefail
-here=$(cd "$(dirname "$0")" && pwd)
-root=$(cd "$here/.." && pwd)
-build=${BUILD:-$root/build/release}
+source "$(dirname "$0")/lib.sh"
 photos=${PHOTOS:-8}
 rounds=${ROUNDS:-3}
-"$root/tools/install-deps.sh" "$here/thumbs-packages.txt"
+bench_init thumbs thumbs-packages.txt
 
 maker=$build/bench/thumbmaker/thumbmaker
 [[ -x $maker ]] || { echo "no $maker: build first (./test.sh)" >&2; exit 1; }
-work=$(mktemp -d /tmp/bench-thumbs-XXXXXX)
-trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/photos" "$work/out"
 echo "making $photos photos of 4000 x 3000..."
 "$maker" make "$work/photos" "$photos"
