@@ -46,6 +46,15 @@ bool isSelected(const UpnpDevice &device, const UpnpSettings &settings) {
 
 const char *orEmpty(const char *text) { return text ? text : ""; }
 
+// One line per device and service: information when every port went through,
+// an error when any failed.
+void logServiceOutcome(const UpnpDevice &device, const char *service, bool failed, const char *done,
+                       const char *notDone) {
+    zelextLog(SOURCE, failed ? LOG_LEVEL_ERROR : LOG_LEVEL_INFO, "Device %s (%s) at address %s %s service %s",
+              orEmpty(device.friendlyName), orEmpty(device.manufacturer), device.address, failed ? notDone : done,
+              service);
+}
+
 // Calls visit(serviceName, serviceId) for each enabled service in order.
 template <typename Visit>
 void forEachEnabledService(Visit visit) {
@@ -109,13 +118,7 @@ void configurationPass(int list, const UpnpSettings &settings) {
                 }
             });
             if (!finished) return;
-            if (!failed)
-                zelextLog(SOURCE, LOG_LEVEL_INFO, "Device %s (%s) at address %s configured for service %s",
-                          orEmpty(device.friendlyName), orEmpty(device.manufacturer), device.address, name);
-            else
-                zelextLog(SOURCE, LOG_LEVEL_ERROR,
-                          "Device %s (%s) at address %s could not be configured for service %s",
-                          orEmpty(device.friendlyName), orEmpty(device.manufacturer), device.address, name);
+            logServiceOutcome(device, name, failed, "configured for", "could not be configured for");
         });
     });
 }
@@ -203,13 +206,7 @@ void closingPass() {
                 if (rc != 0) failed = true;
             });
             if (!finished) return;
-            if (!failed)
-                zelextLog(SOURCE, LOG_LEVEL_INFO, "Device %s (%s) at address %s removed forwarding for service %s",
-                          orEmpty(device.friendlyName), orEmpty(device.manufacturer), device.address, name);
-            else
-                zelextLog(SOURCE, LOG_LEVEL_ERROR,
-                          "Device %s (%s) at address %s could not remove forwarding for service %s",
-                          orEmpty(device.friendlyName), orEmpty(device.manufacturer), device.address, name);
+            logServiceOutcome(device, name, failed, "removed forwarding for", "could not remove forwarding for");
         });
     });
     releaseDevices(list);

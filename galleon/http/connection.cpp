@@ -87,25 +87,21 @@ void storeHeaderVariables(int vars, const char* line) {
   varmodAppendVariable(vars, "ALL_HTTP", all, 0);
 }
 
+// Request lines by method: the prefix that starts the line, the method's name
+// and its flag.
+struct RequestMethod {
+  const char* prefix;
+  const char* name;
+  int flag;
+};
+const RequestMethod kMethods[] = {{"GET ", "GET", REQ_GET}, {"HEAD ", "HEAD", REQ_HEAD}, {"POST", "POST", REQ_POST}};
+
 void classifyLine(int vars, const char* line, RequestState& rq) {
-  if (startsWith(line, "GET ")) {
-    varmodAddVariable(vars, "REQUEST_METHOD", "GET", 0);
-    rq.flags |= REQ_GET;
-    snprintf(rq.target, sizeof rq.target, "%s", line + 4);
-    rq.haveRequestLine = true;
-    return;
-  }
-  if (startsWith(line, "HEAD ")) {
-    varmodAddVariable(vars, "REQUEST_METHOD", "HEAD", 0);
-    rq.flags |= REQ_HEAD;
-    snprintf(rq.target, sizeof rq.target, "%s", line + 5);
-    rq.haveRequestLine = true;
-    return;
-  }
-  if (startsWith(line, "POST")) {
-    varmodAddVariable(vars, "REQUEST_METHOD", "POST", 0);
-    rq.flags |= REQ_POST;
-    snprintf(rq.target, sizeof rq.target, "%s", line + 4);
+  for (const RequestMethod& method : kMethods) {
+    if (!startsWith(line, method.prefix)) continue;
+    varmodAddVariable(vars, "REQUEST_METHOD", method.name, 0);
+    rq.flags |= method.flag;
+    snprintf(rq.target, sizeof rq.target, "%s", line + strlen(method.prefix));
     rq.haveRequestLine = true;
     return;
   }
