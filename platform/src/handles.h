@@ -8,6 +8,11 @@
 #include <cstdint>
 #include <memory>
 
+// Internal interfaces that the user-interface library (libplatformui) shares
+// with this one: visible to the suite's own libraries, never part of the Win32
+// names the Parts call.
+#define PLATFORM_INTERNAL __attribute__((visibility("default")))
+
 namespace platform {
 
 // Kinds of objects in the table; handleGet<T> checks the kind.
@@ -30,10 +35,10 @@ enum class ObjectType {
 
 class PlatformObject;
 using HandleValue = uint32_t;
-HandleValue handleInsert(std::shared_ptr<PlatformObject> object);
-std::shared_ptr<PlatformObject> handleRemove(HandleValue value);
+PLATFORM_INTERNAL HandleValue handleInsert(std::shared_ptr<PlatformObject> object);
+PLATFORM_INTERNAL std::shared_ptr<PlatformObject> handleRemove(HandleValue value);
 
-class PlatformObject {
+class PLATFORM_INTERNAL PlatformObject {
 public:
     explicit PlatformObject(ObjectType type) : type_(type) {}
     virtual ~PlatformObject() = default;
@@ -58,7 +63,7 @@ private:
 // handleInsert adds an object; returns its new handle value, 0 when the table is full.
 
 // The object of a handle value, or null for an unknown value.
-std::shared_ptr<PlatformObject> handleGetObject(HandleValue value);
+PLATFORM_INTERNAL std::shared_ptr<PlatformObject> handleGetObject(HandleValue value);
 
 // handleRemove removes a handle; returns the object it referred to (null if
 // unknown), so the caller can finish it outside the table's lock.

@@ -14,7 +14,7 @@ namespace platform {
 
 // Pixels top-down, row after row, 4 bytes each: red, green, blue, alpha
 // (straight, not premultiplied).
-struct Image {
+struct PLATFORM_INTERNAL Image {
     int width = 0;
     int height = 0;
     std::vector<uint8_t> rgba;
@@ -27,7 +27,7 @@ struct Image {
     }
 };
 
-class IconObject : public PlatformObject {
+class PLATFORM_INTERNAL IconObject : public PlatformObject {
 public:
     IconObject(std::shared_ptr<const Image> image, bool shared)
         : PlatformObject(ObjectType::Icon), image(std::move(image)), shared(shared) {}
@@ -35,7 +35,7 @@ public:
     const bool shared;  // LR_SHARED: lives as long as the process
 };
 
-class BitmapObject : public PlatformObject {
+class PLATFORM_INTERNAL BitmapObject : public PlatformObject {
 public:
     BitmapObject(std::shared_ptr<const Image> image, int bitsPerPixel, bool shared)
         : PlatformObject(ObjectType::Bitmap), image(std::move(image)), bitsPerPixel(bitsPerPixel), shared(shared) {}
@@ -46,19 +46,19 @@ public:
 };
 
 // The pixels of an icon or bitmap handle; null for any other handle.
-std::shared_ptr<const Image> iconImage(HICON icon);
-std::shared_ptr<const Image> bitmapImage(HBITMAP bitmap);
+PLATFORM_INTERNAL std::shared_ptr<const Image> iconImage(HICON icon);
+PLATFORM_INTERNAL std::shared_ptr<const Image> bitmapImage(HBITMAP bitmap);
 
 // New handles (null, with ERROR_NOT_ENOUGH_MEMORY, when the table is full).
-HICON iconCreate(std::shared_ptr<const Image> image, bool shared = false);
-HBITMAP bitmapCreate(std::shared_ptr<const Image> image, int bitsPerPixel = 32, bool shared = false);
+PLATFORM_INTERNAL HICON iconCreate(std::shared_ptr<const Image> image, bool shared = false);
+PLATFORM_INTERNAL HBITMAP bitmapCreate(std::shared_ptr<const Image> image, int bitsPerPixel = 32, bool shared = false);
 
 // PNG bytes to pixels (any PNG colour type and depth); false if not a PNG
 // or larger than 4096 x 4096.
-bool decodePng(const uint8_t *data, size_t size, Image *out);
+PLATFORM_INTERNAL bool decodePng(const uint8_t *data, size_t size, Image *out);
 // The image resampled to width x height: area averaging of premultiplied
 // pixels, which also serves for growing (each target pixel blends the
 // source pixels it covers).
-Image scaleImage(const Image &src, int width, int height);
+PLATFORM_INTERNAL Image scaleImage(const Image &src, int width, int height);
 
 }  // namespace platform
