@@ -19,12 +19,23 @@
 #include "win/sysinfo.h"
 #include "win/colors.h"
 #include "win/winsock.h"
+#include "win/geometry.h"
 
 #if __has_include("win/res.h")
 #include "win/res.h"
 #endif
 #if __has_include("win/ver.h")
 #include "win/ver.h"
+#endif
+
+/* The user-interface half (libplatformui): each area's header joins when it
+ * exists. Controls, property sheets, the shell, help and visual styles have
+ * their own headers, as on Windows (<commctrl.h>, <shellapi.h>, ...). */
+#if __has_include("win/user.h")
+#include "win/user.h"
+#endif
+#if __has_include("win/gdi.h")
+#include "win/gdi.h"
 #endif
 
 #endif
