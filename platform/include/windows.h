@@ -19,7 +19,6 @@
 #include "win/sysinfo.h"
 #include "win/colors.h"
 #include "win/winsock.h"
-#include "win/geometry.h"
 
 #if __has_include("win/res.h")
 #include "win/res.h"
