@@ -22,6 +22,7 @@
 #include "varmod.h"
 
 void serverUnregisterSocket(int sock);
+void serverConnectionEnded();
 void fwmodHostAccessReport(const char* peer, int outcome);
 
 namespace {
@@ -394,6 +395,7 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     serverUnregisterSocket(sock);
     closesocket(sock);
     photoLog(LOG_CALL_FAILED, "bufmodOpen() returned error code %d", slot);
+    serverConnectionEnded();
     return 0;
   }
   char value[32];
@@ -414,6 +416,7 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
   if (vars < 0) {
     photoLog(LOG_CALL_FAILED, "varmodCreateList() returned error code %d", vars);
     closeConnection();
+    serverConnectionEnded();
     return 0;
   }
   int counter = SERVER_MAX_REQUESTS;
@@ -511,5 +514,6 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
   }
   varmodDestroyList(vars);
   closeConnection();
+  serverConnectionEnded();
   return 0;
 }
