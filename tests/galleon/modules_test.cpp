@@ -9,6 +9,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -16,6 +18,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bufmod.h"
 #include "config.h"
@@ -132,6 +135,68 @@ TEST_F(Bufmod, RefusesTheSixtyFifthSlotAndBadArguments) {
   EXPECT_EQ(bufmodClose(slot), 0);
   EXPECT_EQ(bufmodClose(slot), BUFMOD_ERR_NOT_IN_USE);
   for (int fd : extra) close(fd);
+}
+
+TEST_F(Bufmod, ANewConnectionTakesTheSlotThatWaitedLongestForARequest) {
+  // Slot `slot` and 63 more, all full; two of them wait for a request.
+  std::vector<int> peers;
+  std::vector<int> slots;
+  for (int i = 1; i < BUFMOD_SLOTS; i++) {
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    peers.push_back(pair[1]);
+    slots.push_back(bufmodOpen(pair[0]));
+    ASSERT_GE(slots.back(), 0);
+  }
+  ASSERT_EQ(bufmodAwaitRequest(slots[5], 60), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slots[9], 60), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slots[7], 60), 0);
+  ASSERT_EQ(bufmodRequestRead(slots[7]), 0);  // busy answering again: not taken
+  // The owner of the evicted slot sees the end of its stream and closes it.
+  std::thread owner([&] {
+    char line[64];
+    EXPECT_EQ(bufmodReadLine(slots[5], line, sizeof line), 0);
+    EXPECT_EQ(bufmodClose(slots[5]), 0);
+  });
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  int taken = bufmodOpen(pair[0]);
+  owner.join();
+  EXPECT_EQ(taken, slots[5]);
+  char byte;
+  EXPECT_EQ(recv(peers[5], &byte, 1, 0), 0);  // the evicted client was closed
+  // With nobody waiting for a request, a newcomer is refused at once.
+  ASSERT_EQ(bufmodRequestRead(slots[9]), 0);
+  int other[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, other), 0);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(bufmodOpen(other[0]), BUFMOD_ERR_FULL);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  for (int fd : {other[0], other[1], pair[1]}) close(fd);
+  for (int fd : peers) close(fd);
+}
+
+TEST_F(Bufmod, AHeadThatTricklesInEndsAtItsDeadline) {
+  ASSERT_EQ(bufmodSetOption(slot, BUFMOD_OPT_READ_TIMEOUT, "10"), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slot, 1), 0);
+  std::atomic<bool> stop{false};
+  std::thread trickle([&] {
+    while (!stop) {
+      if (send(fds[1], "x", 1, MSG_NOSIGNAL) != 1) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  });
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(readLine(), "<-7>");  // each byte came well within the read time-out
+  auto took = std::chrono::steady_clock::now() - start;
+  stop = true;
+  trickle.join();
+  EXPECT_GT(took, std::chrono::milliseconds(800));
+  EXPECT_LT(took, std::chrono::milliseconds(1800));
+  // Once the head is read, no deadline holds.
+  ASSERT_EQ(bufmodRequestRead(slot), 0);
+  peerWrite("done\n");
+  EXPECT_EQ(readLine().substr(0, 3), "xxx");
 }
 
 TEST_F(Bufmod, WritesEveryByte) {
@@ -561,6 +626,40 @@ TEST(Config, ReadsDefaultsHostNameAndDerivedPaths) {
 }  // namespace
 
 namespace {
+
+unsigned g_fakeTicks = 0;
+unsigned fakeTicks() { return g_fakeTicks; }
+
+TEST_F(Fwmod, DropsRecordsOfHostsSeenLongAgoAndKeepsCountingOnes) {
+  start("[photo]\n");
+  g_fakeTicks = 1000;
+  fwmodSetTickSource(fakeTicks);
+  for (int i = 0; i < 500; i++) {
+    std::string address = "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+    ASSERT_EQ(fwmodHostAccess(address.c_str(), i % 2 ? FWMOD_OUTCOME_SEEN : FWMOD_OUTCOME_SUCCESS), 0);
+  }
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 501);
+  // A request that needs no password does not clear a count; a right password does.
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_SEEN), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 1);
+  g_fakeTicks += FWMOD_FAILURE_WINDOW_MS - 1;
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 501);  // nothing stale yet
+  g_fakeTicks += 2;
+  ASSERT_EQ(fwmodHostAccess("10.8.8.8", FWMOD_OUTCOME_SEEN), 0);
+  // The 500 quiet hosts went stale and are gone; the counting one stays.
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 2);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 2);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), FWMOD_ERR_ARG);
+  // A host that comes back starts afresh.
+  ASSERT_EQ(fwmodHostAccess("10.0.0.1", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), 0);
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_SUCCESS), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 0);
+  fwmodSetTickSource(nullptr);
+}
 
 TEST_F(Fwmod, CountsEachHostOnItsOwnWhileOthersSucceed) {
   start("");
