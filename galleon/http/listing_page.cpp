@@ -2,6 +2,7 @@
 
 #include "images_probe.h"
 #include "listing_text.h"
+#include "respmod.h"
 #include "textwidth.h"
 
 #include <algorithm>
@@ -286,6 +287,12 @@ void gridItem(Grid& g, const ListingEntry& e, unsigned position) {
     }
 }
 
+// A file whose content type, by its extension, is a picture.
+bool isPictureType(const std::string& name) {
+    char type[128];
+    return respmodContentType(name.c_str(), type, sizeof type) > 0 && strncasecmp(type, "image/", 6) == 0;
+}
+
 // Size at which the preview shows a picture within the preview box.
 void previewSize(int w, int h, int* pw, int* ph) {
     *pw = w;
@@ -321,12 +328,18 @@ void preview(Ctx& c, const std::vector<ListingEntry>& entries, unsigned item, co
     o += "<tr><td align=\"center\" valign=\"middle\" height=\"" + std::to_string(kPreviewH + 20) + "\">";
     int w = 0, hh = 0;
     int kind = e.isDir() ? PROBE_NONE : imageProbe((dirPath + e.name).c_str(), &w, &hh);
-    bool image = kind != PROBE_NONE;
-    if (image) {
+    if (kind != PROBE_NONE) {
         int pw, ph;
         previewSize(w, hh, &pw, &ph);
         o += "<a href=\"" + h + "\"><img src=\"" + h + "\" width=\"" + std::to_string(pw) + "\" height=\"" +
              std::to_string(ph) + "\" border=\"0\" alt=\"" + esc(e.name) + "\"></a>";
+    } else if (!e.isDir() && isPictureType(e.name)) {
+        // A picture whose size cannot be read: the browser fits it into the box.
+        o += "<table width=\"" + std::to_string(kPreviewW) + "\" height=\"" + std::to_string(kPreviewH) +
+             "\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\"><tr><td align=\"center\" valign=\"middle\">"
+             "<a href=\"" + h + "\"><img src=\"" + h + "\" style=\"max-width:" + std::to_string(kPreviewW) +
+             "px;max-height:" + std::to_string(kPreviewH) + "px\" border=\"0\" alt=\"" + esc(e.name) +
+             "\"></a></td></tr></table>";
     } else {
         o += "<table width=\"" + std::to_string(kPreviewW) + "\" height=\"" + std::to_string(kPreviewH) +
              "\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\" style=\"border:1px solid #C0C0C0\"><tr>"

@@ -248,4 +248,39 @@ TEST_F(GalleryPages, PreviewFitsPicturesIntoItsBox) {
     EXPECT_EQ(gallery::tagsOf(tags, "img", "src", "/cif:/P/").size(), 2u);  // c.jpg and d.txt
 }
 
+TEST_F(GalleryPages, PreviewOfPicturesWhoseSizeIsHardToRead) {
+    fs::create_directories(collections() + "/M");
+    // a.jpg: its frame header lies behind 300 KiB of metadata.
+    ASSERT_TRUE(gallery::writeJpegWithMetadata(collections() + "/M/a.jpg", 1600, 1200, 300 * 1024));
+    file("M/b.jpg", 100);  // a picture by its name whose size cannot be read
+    file("M/c.txt", 100);
+    Tag a;
+    for (const auto& t : page("/M/?list=preview&sortcol=name&sortdir=asc&item=3"))
+        if (t.name == "img" && t.get("src") == "/M/a.jpg") a = t;
+    EXPECT_EQ(a.get("width"), "466");
+    EXPECT_EQ(a.get("height"), "350");
+    // The thumbnail of the same photo is made as well.
+    Response thumb = get("/cif:/M/a.jpg");
+    EXPECT_EQ(thumb.get("content-type"), "image/jpeg");
+    int tw = 0, th = 0;
+    EXPECT_TRUE(gallery::jpegBytesSize(thumb.body, &tw, &th));
+    EXPECT_EQ(tw, 94);
+
+    std::string body = get("/M/?list=preview&sortcol=name&sortdir=asc&item=4").body;
+    EXPECT_EQ(body.find("No Preview Available"), std::string::npos);
+    auto tags = gallery::scanHtml(body);
+    const Tag* cell = nullptr;
+    for (const auto& t : tags)
+        if (t.name == "table" && t.get("width") == "610" && t.get("height") == "350") cell = &t;
+    ASSERT_NE(cell, nullptr) << "no 610 x 350 cell";
+    size_t at = body.find("<table width=\"610\" height=\"350\"");
+    size_t img = body.find("<img src=\"/M/b.jpg\"", at);
+    EXPECT_NE(img, std::string::npos);
+    EXPECT_LT(img, body.find("</table>", at));
+
+    body = get("/M/?list=preview&sortcol=name&sortdir=asc&item=5").body;
+    EXPECT_NE(body.find("No Preview Available"), std::string::npos);
+    EXPECT_EQ(body.find("<img src=\"/M/c.txt\""), std::string::npos);
+}
+
 }  // namespace

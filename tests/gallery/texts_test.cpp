@@ -3,11 +3,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "images_probe.h"
 #include "listing_text.h"
 #include "mimetypes_desc.h"
+#include "sample.h"
 #include "textwidth.h"
 
 namespace {
@@ -105,6 +108,31 @@ TEST(PageTexts, PictureSizesFromTheirHeaders) {
     const unsigned char truncated[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x40, 0x00};
     EXPECT_EQ(imageProbeBytes(truncated, sizeof truncated, &w, &h), PROBE_NONE);
     EXPECT_EQ(imageProbe("/nonexistent/file.jpg", &w, &h), PROBE_NONE);
+}
+
+TEST(PageTexts, JpegSizeIsFoundBehindLargeMetadata) {
+    std::string dir = ::testing::TempDir() + "probe-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    int w, h;
+    // 200 KiB of metadata: the frame header lies far beyond the first 64 KiB.
+    ASSERT_TRUE(gallery::writeJpegWithMetadata(dir + "/big.jpg", 1600, 1200, 200 * 1024));
+    EXPECT_EQ(imageProbe((dir + "/big.jpg").c_str(), &w, &h), PROBE_JPEG);
+    EXPECT_EQ(w, 1600);
+    EXPECT_EQ(h, 1200);
+    // Metadata ending exactly at the first window's edge.
+    ASSERT_TRUE(gallery::writeJpegWithMetadata(dir + "/edge.jpg", 300, 200, 65536 - 2 - 4));
+    EXPECT_EQ(imageProbe((dir + "/edge.jpg").c_str(), &w, &h), PROBE_JPEG);
+    EXPECT_EQ(w, 300);
+    // Cut inside the metadata: no frame header anywhere, no size.
+    std::filesystem::resize_file(dir + "/big.jpg", 150 * 1024);
+    EXPECT_EQ(imageProbe((dir + "/big.jpg").c_str(), &w, &h), PROBE_NONE);
+    // A segment length pointing past the end of the file.
+    {
+        std::ofstream out(dir + "/lies.jpg", std::ios::binary);
+        out << std::string("\xFF\xD8\xFF\xE1\xFF\xFF", 6) << std::string(100, 'm');
+    }
+    EXPECT_EQ(imageProbe((dir + "/lies.jpg").c_str(), &w, &h), PROBE_NONE);
+    std::filesystem::remove_all(dir);
 }
 
 }  // namespace
