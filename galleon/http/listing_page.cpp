@@ -19,7 +19,7 @@ std::string esc(const std::string& s) { return listingHtmlEscape(s); }
 // A fitted label in HTML: escaped, its line break as <br>.
 std::string label(const std::string& name, int width) {
     char fitted[1024];
-    textFitLabel(name.c_str(), fitted, sizeof fitted, width);
+    textFitLabel(listingDisplayText(name).c_str(), fitted, sizeof fitted, width);
     std::string out, text = fitted;
     size_t start = 0, nl;
     while ((nl = text.find('\n', start)) != std::string::npos) {
@@ -54,8 +54,13 @@ std::string parentOf(const std::string& urlPath) {
 
 void head(Ctx& c, const std::string& title, const std::string& headerColor) {
     std::string& o = c.out;
-    o += "<!DOCTYPE html>\r\n<html><head><title>" + esc(title) + "</title>\r\n";
-    o += "<meta charset=\"utf-8\">\r\n<link rel=\"icon\" type=\"image/png\" href=\"/cii:/icon_image_16\">\r\n";
+    // The document type keeps browsers in standards mode, where the layout is
+    // the same in all of them. Names are sent as UTF-8 (see listingDisplayText),
+    // and the character set says so before the title, within the first 1024
+    // bytes where browsers look for it. The icon names the server's own picture,
+    // so browsers do not ask for "/favicon.ico" with every page.
+    o += "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\">\r\n<title>" + esc(title) + "</title>\r\n";
+    o += "<link rel=\"icon\" type=\"image/png\" href=\"/cii:/icon_image_16\">\r\n";
     o += R"(<script type="text/javascript">
 function surfto(form) {
   var s = form.select1;

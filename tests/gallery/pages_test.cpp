@@ -283,4 +283,59 @@ TEST_F(GalleryPages, PreviewOfPicturesWhoseSizeIsHardToRead) {
     EXPECT_EQ(body.find("<img src=\"/M/c.txt\""), std::string::npos);
 }
 
+// Valid UTF-8 from start to end.
+bool validUtf8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = s[i];
+        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (!len || i + len > s.size()) return false;
+        for (size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        i += len;
+    }
+    return true;
+}
+
+TEST_F(GalleryPages, NamesInUtf8AndInAnOldCodePageShowReadablyAndStillLink) {
+    const std::string utf8Folder = "\xC3\x89t\xC3\xA9";   // "Été" in UTF-8
+    const std::string latinFile = "Caf\xE9 cr\xE8me.txt";  // "Café crème" in an 8-bit code page
+    const std::string utf8File = "na\xC3\xAFve.txt";       // "naïve" in UTF-8
+    fs::create_directories(collections() + "/" + utf8Folder);
+    g.writeFile("Collections/" + utf8Folder + "/" + latinFile, "latin");
+    g.writeFile("Collections/" + utf8Folder + "/" + utf8File, "utf8");
+    for (const char* view : {"icons", "list", "details", "filmstrip", "preview"}) {
+        Response r = get("/%C3%89t%C3%A9/?list=" + std::string(view) + "&sortcol=name&sortdir=asc&item=3");
+        ASSERT_EQ(r.status, 200) << view;
+        // The declared character set comes before the title, in the first
+        // 1024 bytes, and every byte of the page is UTF-8.
+        size_t charset = r.body.find("<meta charset=\"utf-8\">");
+        EXPECT_LT(charset, r.body.find("<title>")) << view;
+        EXPECT_LT(charset, 1024u) << view;
+        EXPECT_TRUE(validUtf8(r.body)) << view;
+        EXPECT_NE(r.body.find("<title>" + utf8Folder + "</title>"), std::string::npos) << view;
+        if (std::string(view) == "preview") continue;
+        EXPECT_NE(r.body.find("Caf\xC3\xA9"), std::string::npos) << view;  // shown as "Café"
+        if (std::string(view) == "filmstrip") continue;  // its entries link to the preview
+        auto l = links(gallery::scanHtml(r.body));
+        EXPECT_TRUE(std::any_of(l.begin(), l.end(), [](auto& p) { return p.first == "/%C3%89t%C3%A9/Caf%E9%20cr%E8me.txt"; }))
+            << view;
+        EXPECT_TRUE(std::any_of(l.begin(), l.end(), [](auto& p) { return p.first == "/%C3%89t%C3%A9/na%C3%AFve.txt"; }))
+            << view;
+    }
+    // The links lead to the files themselves.
+    EXPECT_EQ(get("/%C3%89t%C3%A9/Caf%E9%20cr%E8me.txt").body, "latin");
+    EXPECT_EQ(get("/%C3%89t%C3%A9/na%C3%AFve.txt").body, "utf8");
+    // The page's icon is served.
+    EXPECT_EQ(get("/cii:/icon_image_16").status, 200);
+}
+
+TEST_F(GalleryPages, TheCharacterSetIsDeclaredBeforeALongTitle) {
+    const std::string name(120, '&');  // 600 bytes once escaped
+    fs::create_directories(collections() + "/" + name);
+    std::string body = get("/" + std::string(120, '&') + "/").body;
+    size_t charset = body.find("<meta charset=\"utf-8\">");
+    EXPECT_LT(charset, 1024u);
+    EXPECT_LT(charset, body.find("<title>"));
+}
+
 }  // namespace

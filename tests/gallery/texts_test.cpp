@@ -135,4 +135,21 @@ TEST(PageTexts, JpegSizeIsFoundBehindLargeMetadata) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(PageTexts, NamesShowAsUtf8WhateverTheirBytes) {
+    // Valid UTF-8 stays as it is, up to four-byte characters.
+    EXPECT_EQ(listingDisplayText("na\xC3\xAFve \xE2\x82\xAC \xF0\x9F\x93\xB7"), "na\xC3\xAFve \xE2\x82\xAC \xF0\x9F\x93\xB7");
+    // Bytes of an 8-bit code page become their characters.
+    EXPECT_EQ(listingDisplayText("caf\xE9"), "caf\xC3\xA9");
+    EXPECT_EQ(listingDisplayText("\x80 \x9F \xFF"), "\xE2\x82\xAC \xC5\xB8 \xC3\xBF");
+    EXPECT_EQ(listingDisplayText("\x81"), "\xEF\xBF\xBD");  // no character in the code page
+    // Sequences that are not valid UTF-8 are taken byte by byte: overlong
+    // forms, surrogates, code points past U+10FFFF, cut sequences.
+    EXPECT_EQ(listingDisplayText("\xC0\xAF"), "\xC3\x80\xC2\xAF");
+    EXPECT_EQ(listingDisplayText("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
+    EXPECT_EQ(listingDisplayText("\xF4\x90\x80\x80").substr(0, 2), "\xC3\xB4");
+    EXPECT_EQ(listingDisplayText("\xE2\x82"), "\xC3\xA2\xE2\x80\x9A");
+    // Escaping works on the display text.
+    EXPECT_EQ(listingHtmlEscape("<caf\xE9>"), "&lt;caf\xC3\xA9&gt;");
+}
+
 }  // namespace
