@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -496,6 +498,32 @@ TEST(Config, ReadsDefaultsHostNameAndDerivedPaths) {
 }  // namespace
 
 namespace {
+
+std::atomic<unsigned> g_fakeTick{0};
+unsigned fakeTick() { return g_fakeTick; }
+
+// Failures count only while each follows the last within five minutes; the
+// tick count may wrap on the way.
+TEST_F(Fwmod, FailuresFurtherApartThanTheWindowNeverAddUp) {
+  start("");
+  fwmodSetClock(fakeTick);
+  struct Case { const char* host; unsigned start, step; int failures, expected; };
+  for (Case c : {Case{"10.0.0.6", 1000, 6 * 60000, 30, 1},              // every six minutes
+                 Case{"10.0.0.7", 0xFFFFFFFFu - 500000, 6 * 60000, 30, 1},  // across the wrap
+                 Case{"10.0.0.8", 1000, 300000, 30, 1},                 // exactly five minutes
+                 Case{"10.0.0.4", 1000, 4 * 60000, 11, 10},             // every four minutes
+                 Case{"10.0.0.5", 0xFFFFFFFFu - 500000, 299999, 11, 10}}) {
+    g_fakeTick = c.start;
+    int highest = 0;
+    for (int i = 0; i < c.failures; i++) {
+      ASSERT_EQ(fwmodHostAccess(c.host, 0), 0);
+      highest = std::max(highest, fwmodGetFailureCount(c.host));
+      g_fakeTick += c.step;
+    }
+    EXPECT_EQ(highest, c.expected) << c.host;
+  }
+  fwmodSetClock(nullptr);
+}
 
 TEST_F(Fwmod, CountsEachHostOnItsOwnWhileOthersSucceed) {
   start("");

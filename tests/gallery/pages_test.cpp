@@ -23,7 +23,9 @@ protected:
         ASSERT_EQ(g.start(), 0);
         ASSERT_TRUE(g.waitRunning());
     }
-    Response get(const std::string& target) { return gtest_http::get(g.port, target); }
+    Response get(const std::string& target, const std::string& headers = "") {
+        return gtest_http::get(g.port, target, headers);
+    }
     std::vector<Tag> page(const std::string& target) {
         Response r = get(target);
         EXPECT_EQ(r.status, 200) << target;
@@ -336,6 +338,41 @@ TEST_F(GalleryPages, TheCharacterSetIsDeclaredBeforeALongTitle) {
     size_t charset = body.find("<meta charset=\"utf-8\">");
     EXPECT_LT(charset, 1024u);
     EXPECT_LT(charset, body.find("<title>"));
+}
+
+// The view a page was made in: the one view button shown selected.
+std::string viewOf(const std::vector<Tag>& tags) {
+    std::string found;
+    for (const char* view : {"list", "icons", "details", "filmstrip"})
+        for (const auto& t : tags)
+            if (t.name == "img" && t.get("src") == "/cii:/" + std::string(view) + "_btn_sel") found += view;
+    return found;
+}
+
+TEST_F(GalleryPages, TheViewComesFromQueryCookieAndCollectionType) {
+    for (const char* c : {"Holiday", "Docs/Sub", "Pics", "Mixed"}) fs::create_directories(collections() + "/" + c);
+    std::string ini = g.path("cradle.ini");
+    ASSERT_TRUE(WritePrivateProfileStringA("photo", "Docs", "File", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("photo", "Pics", "Photo", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("photo", "Mixed", "Mixed", ini.c_str()));
+    auto view = [&](const std::string& target, const std::string& headers = "") {
+        Response r = get(target, headers);
+        EXPECT_EQ(r.status, 200) << target;
+        return viewOf(gallery::scanHtml(r.body));
+    };
+    const std::string cookie = "Cookie: list=details; x=1\r\n";
+    // The query string wins over the cookie; the cookie alone is followed.
+    EXPECT_EQ(view("/Holiday/?list=icons", cookie), "icons");
+    EXPECT_EQ(view("/Holiday/", cookie), "details");
+    EXPECT_EQ(view("/Holiday/?x=2", cookie), "details");
+    // Without either, the collection's type chooses, in its subfolders too.
+    EXPECT_EQ(view("/Docs/"), "details");
+    EXPECT_EQ(view("/Docs/Sub/"), "details");
+    EXPECT_EQ(view("/Pics/"), "filmstrip");
+    EXPECT_EQ(view("/Mixed/"), "icons");
+    EXPECT_EQ(view("/Holiday/"), "icons");
+    // A remembered view still beats the type.
+    EXPECT_EQ(view("/Pics/", "Cookie: list=list\r\n"), "list");
 }
 
 }  // namespace
