@@ -137,6 +137,7 @@ void makeSampleCollection(const std::string& collectionsDir, const std::string& 
     std::ofstream(dir + "/Route & <stops>.txt") << "north, then east\n";
     std::ofstream(dir + "/Itinerary.pdf") << "%PDF-1.4\n";
     std::ofstream(dir + "/Ferry tickets.zip") << "PK";
+    std::ofstream(dir + "/Caf\xE9 receipts.txt") << "two coffees\n";  // a name from an 8-bit code page
 }
 
 }  // namespace gallery
