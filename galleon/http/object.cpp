@@ -64,7 +64,13 @@ int objectOpen(const ResolvedTarget& target, TargetObject* out) {
   if (found) {
     size_t rootLen = strlen(root);
     found = strncmp(o.realPath, root, rootLen) == 0 && (o.realPath[rootLen] == '/' || !o.realPath[rootLen]) &&
-            !hiddenBelow(root, o.realPath) && !hiddenBelow(g_config.collectionsDir, target.fsPath);
+            !hiddenBelow(root, o.realPath);
+    // The path as asked is checked too when links made it a different one.
+    const char* asked = target.fsPath + strlen(g_config.collectionsDir);
+    size_t askedLen = strlen(asked);
+    if (askedLen > 1 && asked[askedLen - 1] == '/') askedLen--;
+    bool same = strlen(o.realPath + rootLen) == askedLen && strncmp(o.realPath + rootLen, asked, askedLen) == 0;
+    if (found && !same) found = !hiddenBelow(g_config.collectionsDir, target.fsPath);
     if (found) {
       const char* rest = o.realPath + rootLen;
       if (*rest == '/') rest++;

@@ -310,6 +310,13 @@ TEST(Respmod, FormatsDatesAndTestsIfModifiedSince) {
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:01 GMT"), 1);
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Friday, 21-May-04 16:00:00 GMT"), 1);
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: garbage"), 1);
+  // Numbers of any size are read without overflow and match nothing.
+  for (const char* huge : {"If-Modified-Since: Fri, 99999999999999 May 2004 16:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 4294969300 16:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 2004 4294967312:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 2004 16:00:999999999999999 GMT",
+                           "If-Modified-Since: Fri, 21 May 02004 16:00:00 GMT"})
+    EXPECT_EQ(respmodIfModifiedSince(file.c_str(), huge), 1) << huge;
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), ""), 1);
   EXPECT_EQ(respmodIfModifiedSince(dir.file("missing").c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:00 GMT"), 1);
 }
