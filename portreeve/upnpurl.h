@@ -10,7 +10,8 @@ struct UpnpUrl {
     uint16_t port = 0;      // host order; the scheme's default when none is written
 };
 
-// An absolute "http" URL whose host is an IPv4 address written plainly, with
+// An absolute "http" URL whose host the parser reads as an IPv4 address (not
+// bracketed, not a name), with
 // no user name or password. 0, or -2 for anything else.
 int upnpurlParse(const std::string &url, UpnpUrl *out);
 
