@@ -32,6 +32,8 @@ void fetch(const DescfetchJob &job) {
     request.cancel = &g_stop;
     HttpAnswer answer;
     int rc = httpExchange(request, &answer);
+    // Cut short by our own shut-down: nothing to say about the device.
+    if (rc == HTTP_CANCELLED || (rc == HTTP_TIMED_OUT && upnpclockTimeIsUp())) return;
     if (rc != HTTP_DONE) return g_done(job, nullptr, httpReason(rc));
     if (answer.status != 200) return g_done(job, nullptr, "answered with an HTTP status other than 200");
     auto *description = new UpnpDescription;

@@ -331,7 +331,7 @@ int sendAction(const char *deviceId, const char *serviceType, const char *action
         code = upnpsoapAnswerResult(answer.body.data(), answer.body.size(), actionName, serviceType);
         if (code == 0 && answer.status != 200) code = (int)answer.status;
         if (code == -5 && answer.status != 200) code = (int)answer.status;
-    } else {
+    } else if (!(code == HTTP_TIMED_OUT && upnpclockTimeIsUp())) {  // not the device's fault when shut-down cut it
         std::string address = upnpurlAddressText(request.url.address);
         logOnce(request.url.address, httpReason(code), "Device %s at address %s: %s action not answered (%s)", deviceId,
                 address.c_str(), actionName, httpReason(code));
