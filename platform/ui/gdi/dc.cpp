@@ -92,7 +92,8 @@ QPainter &DcObject::paint() {
     }
     p.setTransform(QTransform::fromTranslate(state.origin.x, state.origin.y) * baseTransform_);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setRenderHint(QPainter::SmoothPixmapTransform, true);
+    // Stretching picks pixels unless the context asks for halftoning.
+    p.setRenderHint(QPainter::SmoothPixmapTransform, state.stretchMode == HALFTONE);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.setOpacity(1.0);
     p.setBrush(Qt::NoBrush);
