@@ -63,3 +63,16 @@ PLATFORM_INTERNAL QString gdiFromAnsi(const char *text, int length = -1);
 PLATFORM_INTERNAL QByteArray gdiToAnsi(const QString &text);
 
 }  // namespace platform::ui
+
+namespace platform::ui {
+
+// Image lists for the controls that show them: the size of its images, how
+// many it holds, image i as a premultiplied ARGB image (null for a bad
+// index), and a number that changes whenever the list does, so a control can
+// tell when to fetch its images again. 0 / false for an unknown list.
+PLATFORM_INTERNAL bool gdiImageListSize(HIMAGELIST list, int *cx, int *cy);
+PLATFORM_INTERNAL int gdiImageListCount(HIMAGELIST list);
+PLATFORM_INTERNAL QImage gdiImageListImage(HIMAGELIST list, int index);
+PLATFORM_INTERNAL unsigned gdiImageListGeneration(HIMAGELIST list);
+
+}  // namespace platform::ui
