@@ -382,3 +382,12 @@ WINBASEAPI int WINAPI IntersectClipRect(HDC hdc, int left, int top, int right, i
 }
 
 }  // extern "C"
+
+namespace platform::ui {
+
+QPainter *gdiPainter(HDC hdc) {
+    auto dc = dcGet(hdc);
+    return dc ? &dc->paint() : nullptr;
+}
+
+}  // namespace platform::ui

@@ -76,3 +76,12 @@ PLATFORM_INTERNAL QImage gdiImageListImage(HIMAGELIST list, int index);
 PLATFORM_INTERNAL unsigned gdiImageListGeneration(HIMAGELIST list);
 
 }  // namespace platform::ui
+
+namespace platform::ui {
+
+// The painter of a device context, set up for drawing at the context's
+// origin and within its clip (valid until the next call on the context);
+// null for an unknown context.
+PLATFORM_INTERNAL QPainter *gdiPainter(HDC dc);
+
+}  // namespace platform::ui
