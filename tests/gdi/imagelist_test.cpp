@@ -5,6 +5,11 @@
 #include "win/imagelist.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <fstream>
+#include <string>
+#include <unistd.h>
 
 namespace {
 
@@ -127,6 +132,77 @@ TEST(ImageLists, BoundsAndRemoval) {
     EXPECT_EQ(ImageList_GetImageCount(list), 0);
     EXPECT_EQ(ImageList_AddMasked(list, nullptr, kMagenta), -1);
     ImageList_Destroy(list);
+}
+
+}  // namespace
+
+namespace {
+
+void put32(std::string &out, uint32_t v) {
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>((v >> shift) & 0xFF));
+}
+
+void chunk(std::string &out, const char *type, const std::string &data) {
+    put32(out, static_cast<uint32_t>(data.size()));
+    std::string body = std::string(type, 4) + data;
+    out += body;
+    put32(out, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef *>(body.data()), static_cast<uInt>(body.size()))));
+}
+
+// An RGB PNG file of w x h pixels from pixel(x, y) (0xRRGGBB).
+template <typename F>
+void writePng(const std::string &path, int w, int h, F pixel) {
+    std::string raw;
+    for (int y = 0; y < h; ++y) {
+        raw.push_back(0);
+        for (int x = 0; x < w; ++x) {
+            uint32_t c = pixel(x, y);
+            raw.push_back(static_cast<char>(c >> 16)), raw.push_back(static_cast<char>(c >> 8)), raw.push_back(static_cast<char>(c));
+        }
+    }
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef *>(packed.data()), &size, reinterpret_cast<const Bytef *>(raw.data()), static_cast<uLong>(raw.size()));
+    packed.resize(size);
+    std::string png = "\x89PNG\r\n\x1a\n", header;
+    put32(header, static_cast<uint32_t>(w));
+    put32(header, static_cast<uint32_t>(h));
+    header += std::string("\x08\x02\x00\x00\x00", 5);
+    chunk(png, "IHDR", header);
+    chunk(png, "IDAT", packed);
+    chunk(png, "IEND", "");
+    std::ofstream(path, std::ios::binary) << png;
+}
+
+TEST(ImageLists, LoadedStripsAreCutAndMasked) {
+    char pattern[] = "/tmp/gdi-imagelist-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    std::string path = std::string(pattern) + "/strip.png";
+    // Three 16 x 16 cells on magenta, each with a 4 x 4 square of its own colour.
+    const uint32_t colors[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    writePng(path, 48, 16, [&](int x, int y) {
+        int cell = x / 16, cx = x % 16;
+        return (cx >= 6 && cx < 10 && y >= 6 && y < 10) ? colors[cell] : 0xFF00FFu;
+    });
+    HIMAGELIST list = ImageList_LoadImageA(nullptr, path.c_str(), 16, 0, CLR_DEFAULT, IMAGE_BITMAP, LR_LOADFROMFILE);
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(ImageList_GetImageCount(list), 3);
+    Canvas c(16, 16);
+    ASSERT_TRUE(ImageList_Draw(list, 2, c.dc, 0, 0, ILD_TRANSPARENT));
+    EXPECT_EQ(c.count(RGB(0, 0, 255), 0, 0, 16, 16), 16);
+    EXPECT_EQ(c.count(RGB(255, 255, 255), 0, 0, 16, 16), 256 - 16);
+    ImageList_Destroy(list);
+    // Without a mask colour the magenta stays.
+    list = ImageList_LoadImageA(nullptr, path.c_str(), 16, 0, CLR_NONE, IMAGE_BITMAP, LR_LOADFROMFILE);
+    ASSERT_NE(list, nullptr);
+    ImageList_Draw(list, 0, c.dc, 0, 0, ILD_TRANSPARENT);
+    EXPECT_EQ(c.count(kMagenta, 0, 0, 16, 16), 256 - 16);
+    ImageList_Destroy(list);
+    EXPECT_EQ(ImageList_LoadImageA(nullptr, (std::string(pattern) + "/none.png").c_str(), 16, 0, CLR_NONE, IMAGE_BITMAP,
+                                   LR_LOADFROMFILE),
+              nullptr);
+    unlink(path.c_str());
+    rmdir(pattern);
 }
 
 }  // namespace
