@@ -135,8 +135,8 @@ WINBASEAPI SC_HANDLE WINAPI OpenSCManagerA(LPCSTR lpMachineName, LPCSTR lpDataba
         return nullptr;
     }
     auto manager = std::make_shared<ServiceManagerObject>();
-    // root has no user manager of its own that could hold this program.
-    if (geteuid() != 0) manager->user = ManagerBus::connect(ManagerScope::User);
+    // Both managers: a service may be the user's own unit or a system-wide one.
+    manager->user = ManagerBus::connect(ManagerScope::User);
     manager->system = ManagerBus::connect(ManagerScope::System);
     if (!manager->user && !manager->system) {
         SetLastError(ERROR_FAILED_SERVICE_CONTROLLER_CONNECT);

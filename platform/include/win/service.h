@@ -2,8 +2,7 @@
  *
  * A service is the unit "<name>.service" of a systemd manager. OpenSCManagerA
  * connects to the user's manager (the session bus) and to the system manager
- * (the system bus), whichever answer; a process of root connects to the
- * system manager only. OpenServiceA takes the service from the user's manager
+ * (the system bus), whichever answer. OpenServiceA takes the service from the user's manager
  * when that has a unit file of the name, else from the system manager (a
  * system-wide install). The start type comes from the unit file state, the
  * state from the unit's active state; StartServiceA starts the unit and
