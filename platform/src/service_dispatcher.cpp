@@ -21,6 +21,7 @@
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "fileerror.h"
@@ -155,10 +156,20 @@ WINBASEAPI BOOL WINAPI StartServiceCtrlDispatcherA(CONST SERVICE_TABLE_ENTRYA *l
     // The service main gets its name as its one argument. It may return
     // early and leave the work to other threads; the service ends when it
     // reports SERVICE_STOPPED.
-    std::thread([name, main]() mutable {
-        LPSTR argv[] = {name.data(), nullptr};
-        main(1, argv);
-    }).detach();
+    try {
+        std::thread([name, main]() mutable {
+            LPSTR argv[] = {name.data(), nullptr};
+            main(1, argv);
+        }).detach();
+    } catch (const std::system_error &) {
+        guard.lock();
+        sigaction(SIGTERM, &previous, nullptr);
+        close(d.wakeFd);
+        d.wakeFd = -1;
+        d.running = false;
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return FALSE;
+    }
 
     struct pollfd fds[2] = {{signalPipe[0], POLLIN, 0}, {d.wakeFd, POLLIN, 0}};
     int pollError = 0;
