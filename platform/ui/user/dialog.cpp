@@ -2,6 +2,7 @@
 // modal dialogs and EndDialog.
 #include "user/dialog.h"
 
+#include "core/app.h"
 #include "user/controls.h"
 #include "user/queue.h"
 #include "user/window.h"
@@ -102,6 +103,10 @@ HWND dialogRootOf(HWND hwnd) {
 }
 
 HWND dialogCreate(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGPROC proc, LPARAM param) {
+    if (!uiApplication() || !uiOnMainThread()) {
+        SetLastError(ERROR_INVALID_THREAD_ID);
+        return nullptr;
+    }
     auto state = std::make_unique<DialogState>();
     QFont font = (t.style & DS_SETFONT) ? dialogFont(t.face, t.pointSize, t.weight, t.italic)
                                         : dialogFont("MS Sans Serif", 8, 0, false);
@@ -333,6 +338,7 @@ WINUSERAPI LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
 }
 
 WINUSERAPI LONG WINAPI GetDialogBaseUnits(void) {
+    uiApplication();
     DialogState d;
     baseUnits(dialogFont("MS Sans Serif", 8, 0, false), &d);
     return MAKELONG(d.baseX, d.baseY);

@@ -44,6 +44,7 @@ void makeWidgets(WindowObject &w, HWND parent) {
     else inner = createHostWidget(w.hwnd, nullptr);
     if (parentWidget) {
         inner->setParent(parentWidget);
+        inner->hide();  // until ShowWindow: a child without WS_VISIBLE stays hidden
         w.widget = inner;
         w.client = inner;
     } else {
@@ -226,7 +227,7 @@ WINUSERAPI HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCS
     w->hwnd = hwnd;
     makeWidgets(*w, hWndParent);
     placeWindow(*w, X, Y, nWidth, nHeight);
-    if (parentWindow) parentWindow->children.push_back(hwnd);
+    if (dwStyle & WS_CHILD) parentWindow->children.push_back(hwnd);
     else {
         std::lock_guard<std::mutex> g(topLock);
         topLevels().push_back(hwnd);
