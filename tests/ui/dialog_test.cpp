@@ -300,6 +300,9 @@ INT_PTR CALLBACK nestedProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) {
         int depth = static_cast<int>(GetWindowLongA(dlg, DWL_USER));
         depthReached = std::max(depthReached, depth);
         if (depth == 1) ownerWasDisabled = !IsWindowEnabled(outerOwner);
+        // The owner is disabled, the dialog is not.
+        EXPECT_TRUE(widgetOf(dlg)->isEnabled());
+        EXPECT_TRUE(widgetOf(GetDlgItem(dlg, IDOK))->isEnabled());
         if (depth < 3) {
             Template t(WS_POPUP | WS_CAPTION, 100, 50, "Inner");
             t.item(0x80, "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 10, 10, 40, 14);

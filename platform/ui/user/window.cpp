@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstring>
@@ -48,9 +49,18 @@ void makeWidgets(WindowObject &w, HWND parent) {
         w.widget = inner;
         w.client = inner;
     } else {
-        // Owned windows stay above their owner: the owner is the Qt parent.
-        QWidget *ownerWidget = windowWidget(w.owner.load());
-        auto *frame = new QWidget(ownerWidget, Qt::Window);
+        Qt::WindowFlags flags = Qt::Window;
+        if (w.exStyle & WS_EX_TOPMOST) flags |= Qt::WindowStaysOnTopHint;
+        if (w.exStyle & WS_EX_TOOLWINDOW) flags |= Qt::Tool;
+        auto *frame = new QWidget(nullptr, flags);
+        // Owned windows stay above their owner: a transient parent, not a Qt
+        // parent, so that disabling the owner (a modal dialog's) leaves the
+        // owned window enabled.
+        if (QWidget *ownerWidget = windowWidget(w.owner.load())) {
+            frame->winId();
+            ownerWidget->window()->winId();
+            frame->windowHandle()->setTransientParent(ownerWidget->window()->windowHandle());
+        }
         auto *layout = new QVBoxLayout(frame);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
@@ -58,8 +68,6 @@ void makeWidgets(WindowObject &w, HWND parent) {
         tagWidget(frame, w.hwnd);
         w.widget = frame;
         w.client = inner;
-        if (w.exStyle & WS_EX_TOPMOST) frame->setWindowFlag(Qt::WindowStaysOnTopHint);
-        if (w.exStyle & WS_EX_TOOLWINDOW) frame->setWindowFlag(Qt::Tool);
     }
     tagWidget(inner, w.hwnd);
     if (w.style & WS_DISABLED) w.widget->setEnabled(false);
