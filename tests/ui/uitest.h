@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <QApplication>
+#include <QFile>
+#include <QImage>
 #include <QWidget>
 
 #include <chrono>
@@ -44,6 +46,15 @@ inline QWidget *widgetOf(HWND hwnd) {
         if (!found || found->isAncestorOf(w)) found = w;
     }
     return found;
+}
+
+// A window as uiSnapshotWindow renders it (through a PNG file, removed after).
+inline QImage snapshot(HWND hwnd) {
+    std::string path = std::string(SUITE_BINARY_DIR) + "/tests/ui/snapshot-" + std::to_string(HandleToULong(hwnd)) + ".png";
+    if (!uiSnapshotWindow(hwnd, path.c_str())) return QImage();
+    QImage img(QString::fromStdString(path));
+    QFile::remove(QString::fromStdString(path));
+    return img.convertToFormat(QImage::Format_RGB32);
 }
 
 inline std::string text(HWND hwnd) {

@@ -413,9 +413,10 @@ typedef struct tagBITMAPINFO {
 WIN_EXTERN_C_BEGIN
 
 /* Device contexts. A memory context starts with a 1 x 1 monochrome bitmap
- * selected; GetDC gives a context of the screen whatever the window (drawing
- * outside a window's paint message is not shown: windows paint in WM_PAINT),
- * good for measuring text and making compatible bitmaps. */
+ * selected. GetDC of a window that is painting (inside its WM_PAINT) draws
+ * on its client area like BeginPaint's context; otherwise GetDC gives a
+ * context of the screen (drawing outside a paint is not shown: windows paint
+ * in WM_PAINT), good for measuring text and making compatible bitmaps. */
 WINBASEAPI HDC WINAPI CreateCompatibleDC(HDC hdc);
 WINBASEAPI HDC WINAPI CreateDCA(LPCSTR pwszDriver, LPCSTR pwszDevice, LPCSTR pszPort, const void *pdm);
 WINBASEAPI BOOL WINAPI DeleteDC(HDC hdc);

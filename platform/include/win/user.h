@@ -733,6 +733,15 @@ typedef struct tagDRAWITEMSTRUCT {
     ULONG_PTR itemData;
 } DRAWITEMSTRUCT, *LPDRAWITEMSTRUCT;
 
+typedef struct tagPAINTSTRUCT {
+    HDC hdc;
+    BOOL fErase;
+    RECT rcPaint;
+    BOOL fRestore;
+    BOOL fIncUpdate;
+    BYTE rgbReserved[32];
+} PAINTSTRUCT, *PPAINTSTRUCT, *LPPAINTSTRUCT;
+
 /* ---- Menus -------------------------------------------------------------- */
 #define MF_INSERT 0x00000000L
 #define MF_CHANGE 0x00000080L
@@ -959,6 +968,14 @@ WINUSERAPI int WINAPI MapWindowPoints(HWND hWndFrom, HWND hWndTo, LPPOINT lpPoin
 WINUSERAPI BOOL WINAPI GetCursorPos(LPPOINT lpPoint);
 WINUSERAPI BOOL WINAPI InvalidateRect(HWND hWnd, const RECT *lpRect, BOOL bErase);
 WINUSERAPI BOOL WINAPI RedrawWindow(HWND hWnd, const RECT *lprcUpdate, HRGN hrgnUpdate, UINT flags);
+/* Painting. Inside WM_PAINT, BeginPaint hands out a context that draws on the
+ * window's client area (rcPaint: the part being repainted), after
+ * WM_ERASEBKGND; fErase is TRUE when that message left the background to
+ * WM_PAINT. The whole update area is always repainted (the toolkit keeps no
+ * old pixels), so every paint erases. Outside a paint of that window the
+ * context draws nowhere and rcPaint is empty. */
+WINUSERAPI HDC WINAPI BeginPaint(HWND hWnd, LPPAINTSTRUCT lpPaint);
+WINUSERAPI BOOL WINAPI EndPaint(HWND hWnd, const PAINTSTRUCT *lpPaint);
 
 /* ---- Rectangles --------------------------------------------------------- */
 WINUSERAPI BOOL WINAPI SetRect(LPRECT lprc, int xLeft, int yTop, int xRight, int yBottom);

@@ -5,6 +5,7 @@
 
 #include "core/app.h"
 #include "gdi/dc.h"
+#include "user/window.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -246,11 +247,16 @@ WINBASEAPI BOOL WINAPI DeleteDC(HDC hdc) {
     return TRUE;
 }
 
-WINBASEAPI HDC WINAPI GetDC(HWND hWnd) { return newDc(DcObject::Kind::Screen, hWnd); }
+WINBASEAPI HDC WINAPI GetDC(HWND hWnd) {
+    // While the window paints, its context draws with the paint.
+    if (HDC painting = windowPaintGetDC(hWnd)) return painting;
+    return newDc(DcObject::Kind::Screen, hWnd);
+}
 
 WINBASEAPI HDC WINAPI GetWindowDC(HWND hWnd) { return newDc(DcObject::Kind::Screen, hWnd); }
 
 WINBASEAPI int WINAPI ReleaseDC(HWND, HDC hDC) {
+    if (windowPaintReleaseDC(hDC)) return 1;
     auto dc = dcGet(hDC);
     if (!dc || dc->kind != DcObject::Kind::Screen) return 0;
     handleRemove(handleValue(hDC));

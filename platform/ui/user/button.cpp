@@ -4,8 +4,11 @@
 // state, three-state boxes cycle unchecked, checked, indeterminate).
 #include "user/controls.h"
 
+#include "gdi/dc.h"
+
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -64,6 +67,37 @@ void connectClick(QAbstractButton *b, HWND hwnd) {
     });
 }
 
+// A button its parent draws (BS_OWNERDRAW): each paint is WM_DRAWITEM with a
+// context on the button's painter and its state; clicks work as for any
+// push button.
+class OwnerDrawnButton : public QPushButton {
+public:
+    OwnerDrawnButton(HWND hwnd, QWidget *parent) : QPushButton(parent), hwnd_(hwnd) { setAutoDefault(false); }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        auto w = windowGet(hwnd_);
+        HWND parent = w ? w->parent.load() : nullptr;
+        if (!parent) return;
+        QPainter painter(this);
+        HDC dc = gdiBeginPaint(&painter, hwnd_, w->font);
+        if (!dc) return;
+        UINT state = 0;
+        if (isDown()) state |= ODS_SELECTED;
+        if (hasFocus()) state |= ODS_FOCUS;
+        if (!isEnabled()) state |= ODS_DISABLED;
+        int id = static_cast<int>(w->id.load());
+        if (id && LOWORD(SendMessageA(parent, DM_GETDEFID, 0, 0)) == id) state |= ODS_DEFAULT;
+        DRAWITEMSTRUCT dis{ODT_BUTTON, static_cast<UINT>(id), 0, ODA_DRAWENTIRE, state, hwnd_, dc,
+                           RECT{0, 0, width(), height()}, 0};
+        SendMessageA(parent, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&dis));
+        gdiEndPaint(dc);
+    }
+
+private:
+    HWND hwnd_;
+};
+
 }  // namespace
 
 QWidget *createButton(WindowObject &w, QWidget *parent) {
@@ -90,6 +124,9 @@ QWidget *createButton(WindowObject &w, QWidget *parent) {
         auto *r = new QRadioButton(text, parent);
         r->setAutoExclusive(false);  // groups follow WS_GROUP, not the Qt parent
         b = r;
+    } else if (t == BS_OWNERDRAW) {
+        b = new OwnerDrawnButton(w.hwnd, parent);
+        b->setText(text);  // for accessibility and mnemonics; the parent draws
     } else {
         auto *p = new QPushButton(text, parent);
         p->setAutoDefault(false);

@@ -1,10 +1,12 @@
 // DefWindowProcA: what a window does with a message its procedure passes on.
 // Input messages hand the Qt event behind them back to the widget.
 #include "core/app.h"
+#include "gdi/dc.h"
 #include "user/input.h"
 #include "user/window.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QMetaObject>
 
 namespace platform::ui {
@@ -47,7 +49,19 @@ WINUSERAPI LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
         default: break;
         }
         return 0;
-    case WM_SETFONT: w->font = reinterpret_cast<HFONT>(wParam); return 0;
+    case WM_SETFONT: {
+        // The widget shows the font; null gives back the font it inherits
+        // (its dialog's). A dialog keeps its children's fonts as they are.
+        HFONT font = reinterpret_cast<HFONT>(wParam);
+        w->font = font;
+        if (!w->dialog && w->widget) {
+            QFont qfont = font ? gdiFont(font) : QFont();
+            w->widget->setFont(qfont);
+            if (w->client && w->client.data() != w->widget.data()) w->client->setFont(qfont);
+            if (LOWORD(lParam)) w->widget->update();
+        }
+        return 0;
+    }
     case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
     case WM_SETICON: {
         int i = wParam ? 1 : 0;
@@ -81,7 +95,19 @@ WINUSERAPI LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
             return TRUE;
         }
         return FALSE;
-    case WM_ERASEBKGND: return 1;
+    case WM_ERASEBKGND: {
+        // The class brush fills the client area; without one the background
+        // is left to WM_PAINT (BeginPaint's fErase).
+        HBRUSH brush = w->cls->background;
+        RECT r;
+        if (!brush || !GetClientRect(hWnd, &r)) return 0;
+        return FillRect(reinterpret_cast<HDC>(wParam), &r, brush) ? 1 : 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT ps;
+        if (BeginPaint(hWnd, &ps)) EndPaint(hWnd, &ps);
+        return 0;
+    }
     case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
     default:
         if (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST) inputPassOn(hWnd, Msg, wParam, lParam);

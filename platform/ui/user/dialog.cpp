@@ -111,6 +111,12 @@ HWND dialogCreate(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGP
     QFont font = (t.style & DS_SETFONT) ? dialogFont(t.face, t.pointSize, t.weight, t.italic)
                                         : dialogFont("MS Sans Serif", 8, 0, false);
     baseUnits(font, state.get());
+    // The template font as a font handle: what WM_GETFONT answers for the
+    // dialog and its controls (whose widgets inherit the same Qt font).
+    if (t.style & DS_SETFONT)
+        state->font = CreateFontA(-((t.pointSize * 96 + 36) / 72), 0, 0, 0, t.weight, t.italic, FALSE, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                  DEFAULT_PITCH, t.face.c_str());
     DWORD style = t.style;
     if (style & DS_CONTROL) style = (style & ~static_cast<DWORD>(WS_POPUP | WS_CAPTION | WS_SYSMENU)) | WS_CHILD;
     int x = dluX(t.x, *state), y = dluY(t.y, *state), cx = dluX(t.cx, *state), cy = dluY(t.cy, *state);
@@ -139,6 +145,7 @@ HWND dialogCreate(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGP
     auto w = windowGet(dlg);
     state->proc = proc;
     state->defaultId = defaultButtonId(t);
+    w->font = state->font;
     w->dialog = std::move(state);
     w->client->setFont(font);
     w->widget->setFont(font);
@@ -167,6 +174,7 @@ HWND dialogCreate(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGP
             DestroyWindow(dlg);
             return nullptr;
         }
+        if (auto control = windowGet(c); control && !control->font) control->font = d.font;
         // Icons and bitmaps of static controls, named by resource id or name.
         DWORD type = item.style & SS_TYPEMASK;
         if (strcasecmp(clsName.c_str(), "STATIC") == 0 && (type == SS_ICON || type == SS_BITMAP) &&
@@ -331,6 +339,14 @@ WINUSERAPI LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
         return TRUE;
     }
     case WM_INITDIALOG: return 0;
+    case WM_ERASEBKGND: {
+        // The dialog procedure may choose the background (WM_CTLCOLORDLG);
+        // else the class brush.
+        auto brush = reinterpret_cast<HBRUSH>(SendMessageA(hDlg, WM_CTLCOLORDLG, wParam, reinterpret_cast<LPARAM>(hDlg)));
+        RECT r;
+        if (brush && GetClientRect(hDlg, &r) && FillRect(reinterpret_cast<HDC>(wParam), &r, brush)) return 1;
+        return DefWindowProcA(hDlg, Msg, wParam, lParam);
+    }
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORBTN: return 0;

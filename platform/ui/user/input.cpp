@@ -12,6 +12,7 @@
 #include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QWidget>
@@ -204,17 +205,9 @@ public:
     }
 
 protected:
-    void paintEvent(QPaintEvent *) override {
-        auto w = windowGet(hwnd_);
-        if (!w) return;
-        // Class brushes given as COLOR_* + 1 paint the background.
-        auto brush = reinterpret_cast<uintptr_t>(w->cls->background);
-        if (brush > 0 && brush <= 31) {
-            QPainter p(this);
-            COLORREF c = GetSysColor(static_cast<int>(brush - 1));
-            p.fillRect(rect(), QColor(GetRValue(c), GetGValue(c), GetBValue(c)));
-        }
-        sendDirect(hwnd_, WM_PAINT, 0, 0);
+    void paintEvent(QPaintEvent *e) override {
+        QPainter painter(this);
+        windowPaint(hwnd_, &painter, e->rect());
     }
     void resizeEvent(QResizeEvent *) override {
         sendDirect(hwnd_, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width(), height()));

@@ -4,6 +4,7 @@
 // command is posted to the owner window as WM_COMMAND, or returned by
 // TrackPopupMenu with TPM_RETURNCMD.
 #include "core/app.h"
+#include "gdi/dc.h"
 #include "user/controls.h"
 #include "user/queue.h"
 #include "user/window.h"
@@ -13,6 +14,7 @@
 #include <QLayout>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPainter>
 #include <QWidgetAction>
 
@@ -102,31 +104,53 @@ struct TrackState {
 
 void fillQMenu(QMenu *qm, HMENU h, HWND owner, TrackState *track, bool notify);
 
-// An owner-drawn item: its size comes from WM_MEASUREITEM; until device
-// contexts are wired to the painter it shows its text, if any.
+// An owner-drawn item: its size comes from WM_MEASUREITEM, its pixels from
+// WM_DRAWITEM to the owner, with a context on the item's painter and the
+// item's state (selected while it is the menu's active item).
 class OwnerDrawnItem : public QWidget {
 public:
-    OwnerDrawnItem(const MenuItem &item, HWND owner, QWidget *parent) : QWidget(parent), text_(fromAnsi(item.text)) {
+    OwnerDrawnItem(const MenuItem &item, HMENU menu, HWND owner, QMenu *qm)
+        : QWidget(nullptr), id_(item.id), state_(item.state), data_(item.data), menu_(menu), owner_(owner), qmenu_(qm) {
         MEASUREITEMSTRUCT mis{ODT_MENU, 0, item.id, 0, 0, item.data};
         SendMessageA(owner, WM_MEASUREITEM, 0, reinterpret_cast<LPARAM>(&mis));
         size_ = QSize(static_cast<int>(mis.itemWidth), static_cast<int>(mis.itemHeight));
         if (size_.isEmpty()) size_ = QSize(120, fontMetrics().height() + 4);
         setMinimumSize(size_);
+        setMouseTracking(true);
+        QObject::connect(qm, &QMenu::hovered, this, [this] { update(); });
     }
     QSize sizeHint() const override { return size_; }
+    void setAction(QAction *a) { action_ = a; }
 
 protected:
     void paintEvent(QPaintEvent *) override {
-        QPainter p(this);
-        p.drawText(rect().adjusted(4, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft, text_);
+        if (!IsWindow(owner_)) return;
+        QPainter painter(this);
+        HDC dc = gdiBeginPaint(&painter, owner_);
+        if (!dc) return;
+        UINT state = 0;
+        // The menu makes the item under the pointer or chosen with the keys its active one.
+        if (qmenu_ && action_ && qmenu_->activeAction() == action_) state |= ODS_SELECTED;
+        if (state_ & MFS_GRAYED) state |= ODS_GRAYED | ODS_DISABLED;
+        if (state_ & MFS_CHECKED) state |= ODS_CHECKED;
+        if (state_ & MFS_DEFAULT) state |= ODS_DEFAULT;
+        DRAWITEMSTRUCT dis{ODT_MENU, 0, id_, ODA_DRAWENTIRE, state, reinterpret_cast<HWND>(menu_), dc,
+                           RECT{0, 0, width(), height()}, data_};
+        SendMessageA(owner_, WM_DRAWITEM, 0, reinterpret_cast<LPARAM>(&dis));
+        gdiEndPaint(dc);
     }
 
 private:
-    QString text_;
+    UINT id_, state_;
+    ULONG_PTR data_;
+    HMENU menu_;
+    HWND owner_;
+    QPointer<QMenu> qmenu_;
+    QAction *action_ = nullptr;
     QSize size_;
 };
 
-QAction *makeAction(QMenu *qm, const MenuItem &item, HWND owner, TrackState *track, bool notify) {
+QAction *makeAction(QMenu *qm, HMENU menu, const MenuItem &item, HWND owner, TrackState *track, bool notify) {
     QAction *a;
     if (item.type & MFT_SEPARATOR) return qm->addSeparator();
     if (item.sub) {
@@ -140,7 +164,9 @@ QAction *makeAction(QMenu *qm, const MenuItem &item, HWND owner, TrackState *tra
         a = sub->menuAction();
     } else if (item.type & MFT_OWNERDRAW) {
         auto *wa = new QWidgetAction(qm);
-        wa->setDefaultWidget(new OwnerDrawnItem(item, owner, nullptr));
+        auto *drawn = new OwnerDrawnItem(item, menu, owner, qm);
+        drawn->setAction(wa);
+        wa->setDefaultWidget(drawn);
         qm->addAction(wa);
         a = wa;
     } else {
@@ -172,7 +198,7 @@ void fillQMenu(QMenu *qm, HMENU h, HWND owner, TrackState *track, bool notify) {
         if (!m) return;
         items = m->items;
     }
-    for (const MenuItem &i : items) makeAction(qm, i, owner, track, notify);
+    for (const MenuItem &i : items) makeAction(qm, h, i, owner, track, notify);
 }
 
 thread_local QPointer<QMenu> activePopup;

@@ -70,6 +70,7 @@ void makeWidgets(WindowObject &w, HWND parent) {
         w.client = inner;
     }
     tagWidget(inner, w.hwnd);
+    if (w.cls->factory && parentWidget) ctlColorWatch(w.hwnd, w.cls->name, inner);
     if (w.style & WS_DISABLED) w.widget->setEnabled(false);
 }
 

@@ -8,7 +8,10 @@
 
 #include <windows.h>
 
+class QPainter;
+
 #include <QPointer>
+#include <QRect>
 #include <QWidget>
 
 #include <atomic>
@@ -54,6 +57,14 @@ struct DialogState {
     int defaultId = IDOK;
     int baseX = 6;  // average character width of the dialog font, in pixels
     int baseY = 13; // character height of the dialog font, in pixels
+    HFONT font = nullptr;  // the template's font (DS_SETFONT), owned: deleted with the dialog
+
+    DialogState() = default;
+    DialogState(const DialogState &) = delete;
+    DialogState &operator=(const DialogState &) = delete;
+    ~DialogState() {
+        if (font) DeleteObject(font);
+    }
 };
 
 class WindowObject : public PlatformObject {
@@ -96,6 +107,20 @@ HWND windowFromWidget(const QWidget *w);
 QWidget *windowWidget(HWND hwnd);
 // The widget that holds a window's children (below its menu bar).
 QWidget *windowClientWidget(HWND hwnd);
+
+// Paints a window's client widget from its Qt paint event: sends WM_PAINT
+// with painter (active on the widget, clipped to the update area) at hand for
+// BeginPaint and GetDC; contexts left open end here.
+void windowPaint(HWND hwnd, QPainter *painter, const QRect &rect);
+// GetDC of a window being painted on this thread: a context drawing through
+// that paint's painter (null when no paint of hwnd is in progress).
+HDC windowPaintGetDC(HWND hwnd);
+// ReleaseDC of such a context; false for any other context.
+bool windowPaintReleaseDC(HDC dc);
+
+// Makes a predefined control ask its parent for its colours
+// (WM_CTLCOLOR*) before each paint; other classes are left alone.
+void ctlColorWatch(HWND hwnd, const std::string &className, QWidget *control);
 
 // Calls a window procedure (tracking the nesting of sent messages).
 LRESULT callWindowProc(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
