@@ -148,7 +148,14 @@ int logfollowRun(const char *pathText, bool follow, long timeoutMs, LogfollowSin
         // A new file under the name: finish the old one, then start on the new.
         ino_t now = inodeOf(path);
         if (now && now != current.inode) {
+            ino_t finished = current.inode;
             outcome = current.drain(sink, context, &delivered);
+            if (outcome != GO_ON) break;
+            // Rotated twice since the last look: the generation in between
+            // is now the older one, not yet read.
+            FileReader between;
+            if (between.open(path + ".1") && between.inode != finished && between.inode != now)
+                outcome = between.drain(sink, context, &delivered);
             if (outcome != GO_ON) break;
             if (current.open(path)) outcome = current.drain(sink, context, &delivered);
             if (outcome != GO_ON) break;
