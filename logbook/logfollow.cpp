@@ -154,7 +154,7 @@ int logfollowRun(const char *pathText, bool follow, long timeoutMs, LogfollowSin
             // Rotated twice since the last look: the generation in between
             // is now the older one, not yet read.
             FileReader between;
-            if (between.open(path + ".1") && between.inode != finished && between.inode != now)
+            if (finished && between.open(path + ".1") && between.inode != finished && between.inode != now)
                 outcome = between.drain(sink, context, &delivered);
             if (outcome != GO_ON) break;
             if (current.open(path)) outcome = current.drain(sink, context, &delivered);

@@ -43,13 +43,16 @@ bool readMessage(std::vector<unsigned char> &buffer, DWORD *size) {
     }
 }
 
-DWORD WINAPI receive(LPVOID) {
-    for (;;) {
-        g.slot = CreateMailslotA(g.path, 0, MAILSLOT_WAIT_FOREVER, nullptr);
-        if (g.slot != INVALID_HANDLE_VALUE) break;
-        if (WaitForSingleObject(g.stop, RETRY_MS) != WAIT_TIMEOUT) return 0;
-    }
+bool takeSlot() {
+    g.slot = CreateMailslotA(g.path, 0, MAILSLOT_WAIT_FOREVER, nullptr);
+    if (g.slot == INVALID_HANDLE_VALUE) return false;
     SetEvent(g.owned);
+    return true;
+}
+
+DWORD WINAPI receive(LPVOID) {
+    while (WaitForSingleObject(g.owned, 0) != WAIT_OBJECT_0 && !takeSlot())
+        if (WaitForSingleObject(g.stop, RETRY_MS) != WAIT_TIMEOUT) return 0;
     std::vector<unsigned char> buffer(ZELLOG_MIN_RECORD + ZELLOG_TEXT_BUFFER);
     DWORD size = 0;
     // A stop that began before the mailslot was ours sent no wake message.
@@ -93,8 +96,15 @@ int logslotStart(const char *name) {
     g.slot = INVALID_HANDLE_VALUE;
     g.stop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     g.owned = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (g.stop && g.owned) g.thread = CreateThread(nullptr, 0, receive, nullptr, 0, nullptr);
+    // Owned at once when no other reader holds it, so records sent right
+    // after loading are received; otherwise the thread keeps trying.
+    if (g.stop && g.owned) {
+        takeSlot();
+        g.thread = CreateThread(nullptr, 0, receive, nullptr, 0, nullptr);
+    }
     if (!g.thread) {
+        if (g.slot != INVALID_HANDLE_VALUE) CloseHandle(g.slot);
+        g.slot = INVALID_HANDLE_VALUE;
         closeHandles();
         return -3;
     }
