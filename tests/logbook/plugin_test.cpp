@@ -142,6 +142,25 @@ TEST_F(LoadedLogbook, TakesTheMailslotOverWhenAnotherReaderLetsItGo) {
     for (const Read &r : reads) EXPECT_NE(r.text, "to the other reader");
 }
 
+TEST_F(LoadedLogbook, CarriesTheKindIconsTheLogPagesLoad) {
+    ASSERT_EQ(host_.start(), 0);
+    std::string dll = host_.extDirectory() + "logbook.dll";
+    HMODULE module = GetModuleHandleA(dll.c_str());
+    ASSERT_NE(module, nullptr);
+    for (int id : {106, 111, 108, 110, 109, 112, 107}) {
+        EXPECT_NE(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 16, 16, LR_SHARED), nullptr) << id;
+        EXPECT_NE(LoadImageA(module, MAKEINTRESOURCEA(id), IMAGE_ICON, 32, 32, LR_SHARED), nullptr) << id;
+    }
+    std::vector<char> version(GetFileVersionInfoSizeA(dll.c_str(), nullptr));
+    ASSERT_FALSE(version.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(dll.c_str(), 0, static_cast<DWORD>(version.size()), version.data()));
+    char *name = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(version.data(), "\\StringFileInfo\\100904B0\\InternalName",
+                               reinterpret_cast<void **>(&name), &length));
+    EXPECT_STREQ(name, "logbook");
+}
+
 TEST_F(LoadedLogbook, LogDisplayExportChecksItsArguments) {
     ASSERT_EQ(host_.start(), 0);
     HMODULE module = GetModuleHandleA((host_.extDirectory() + "logbook.dll").c_str());
