@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -201,13 +203,17 @@ TEST_F(Store, AFileAlreadyAtItsLimitRotatesOnTheFirstAppend) {
 TEST_F(Store, FollowerSeesAppendsAcrossRotationInOrder) {
     ASSERT_EQ(logstoreOpen(path_.c_str(), LOGSTORE_MIN_MAX_SIZE), 0);
     append(6, "cradle", "0");
-    constexpr int total = 400;  // about three rotations of 16 KiB
+    constexpr int total = 400;  // about two rotations of 16 KiB
     struct Seen {
+        std::mutex lock;
+        std::condition_variable changed;
         std::vector<std::string> texts;
     } seen;
     auto sink = [](const unsigned char *record, std::size_t, void *context) {
         auto *s = static_cast<Seen *>(context);
+        std::lock_guard<std::mutex> guard(s->lock);
         s->texts.push_back(logframeText(record));
+        s->changed.notify_all();
         return s->texts.size() < total;
     };
     std::atomic<int> rc{1};
@@ -215,8 +221,17 @@ TEST_F(Store, FollowerSeesAppendsAcrossRotationInOrder) {
     std::string filler(100, 'z');
     for (int i = 1; i < total; ++i) {
         auto bytes = record(6, "cradle", std::to_string(i) + (i % 3 ? "" : filler));
-        ASSERT_EQ(logstoreAppend(bytes.data(), bytes.size()), 0);
-        if (i % 50 == 0) std::this_thread::yield();
+        EXPECT_EQ(logstoreAppend(bytes.data(), bytes.size()), 0);
+        // A reader more than two rotations behind loses the oldest file by
+        // design; let the follower catch up within one rotation (~9 KiB).
+        if (i % 100 == 0) {
+            std::unique_lock<std::mutex> guard(seen.lock);
+            if (!seen.changed.wait_for(guard, std::chrono::seconds(10),
+                                       [&] { return seen.texts.size() == static_cast<std::size_t>(i + 1); })) {
+                ADD_FAILURE() << "the follower did not catch up with record " << i;
+                break;
+            }
+        }
     }
     follower.join();
     EXPECT_EQ(rc, 0);
