@@ -313,7 +313,7 @@ void checkPass(int list, const UpnpSettings &settings) {
                 uint32_t client = 0;
                 int rc = upnpmodGetPortMapping(device.deviceId, route.service, port, protocol, &client);
                 bool missing = rc != 0 && upnpmodLastError() == UPNP_NO_SUCH_ENTRY;
-                bool elsewhere = rc == 0 && local != 0 && client != local &&
+                bool elsewhere = rc == 0 && client != 0 && local != 0 && client != local &&
                                  g_conflicts.count({device.deviceId, port, protocol}) == 0;
                 if (missing || elsewhere) {
                     lostPort = port;
