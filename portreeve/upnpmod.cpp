@@ -178,14 +178,11 @@ void onDescription(const DescfetchJob &job, UpnpDescription *description, const 
         return;
     }
     if (!job.returning) return;
-    HANDLE event;
-    {
-        std::lock_guard<std::mutex> lock(g_table);
-        g_departed.erase({job.deviceId, job.location.address});
-        if (g_returned.size() < MAX_DEPARTED) g_returned.insert(job.deviceId);
-        event = g_returnEvent;
-    }
-    if (event) SetEvent(event);
+    // Set under the lock: the worker closes the event after clearing it here.
+    std::lock_guard<std::mutex> lock(g_table);
+    g_departed.erase({job.deviceId, job.location.address});
+    if (g_returned.size() < MAX_DEPARTED) g_returned.insert(job.deviceId);
+    if (g_returnEvent) SetEvent(g_returnEvent);
 }
 
 // True when a device that answers or announces itself is a known gateway
