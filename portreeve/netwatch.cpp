@@ -13,7 +13,9 @@
 #include <cerrno>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <thread>
 
 namespace {
@@ -69,14 +71,43 @@ bool netwatchHasAddress(uint32_t address) {
     return found;
 }
 
+namespace {
+
+bool ipv6Enabled(const char *name) {
+    std::string path = std::string("/proc/sys/net/ipv6/conf/") + name + "/disable_ipv6";
+    FILE *f = std::fopen(path.c_str(), "r");
+    if (!f) return false;
+    int disabled = 1;
+    if (std::fscanf(f, "%d", &disabled) != 1) disabled = 1;
+    std::fclose(f);
+    return disabled == 0;
+}
+
+}  // namespace
+
 bool netwatchInterfaceReady(const char *interfaceName) {
     ifaddrs *list = nullptr;
     if (getifaddrs(&list) != 0) return false;
-    constexpr unsigned WANTED = IFF_UP | IFF_RUNNING | IFF_MULTICAST;
-    bool ready = false;
-    for (ifaddrs *i = list; i && !ready; i = i->ifa_next)
-        ready = i->ifa_addr && i->ifa_addr->sa_family == AF_INET && (i->ifa_flags & WANTED) == WANTED &&
-                !(i->ifa_flags & IFF_LOOPBACK) && (!interfaceName || std::strcmp(i->ifa_name, interfaceName) == 0);
+    // The stack takes the first interface with an IPv4 address that is up,
+    // multicast and not loopback (or the one named); that one must be running,
+    // and carry its IPv6 link-local address when it has IPv6.
+    const char *chosen = interfaceName;
+    for (ifaddrs *i = list; i && !chosen; i = i->ifa_next)
+        if ((i->ifa_flags & IFF_UP) && (i->ifa_flags & IFF_MULTICAST) && !(i->ifa_flags & IFF_LOOPBACK) &&
+            i->ifa_addr && i->ifa_addr->sa_family == AF_INET)
+            chosen = i->ifa_name;
+    bool running = false, ipv4 = false, linkLocal = false;
+    for (ifaddrs *i = list; i && chosen; i = i->ifa_next) {
+        if (std::strcmp(i->ifa_name, chosen) != 0) continue;
+        running = (i->ifa_flags & (IFF_UP | IFF_RUNNING | IFF_MULTICAST)) == (IFF_UP | IFF_RUNNING | IFF_MULTICAST) &&
+                  !(i->ifa_flags & IFF_LOOPBACK);
+        if (!i->ifa_addr) continue;
+        if (i->ifa_addr->sa_family == AF_INET) ipv4 = true;
+        if (i->ifa_addr->sa_family == AF_INET6 &&
+            IN6_IS_ADDR_LINKLOCAL(&reinterpret_cast<sockaddr_in6 *>(i->ifa_addr)->sin6_addr))
+            linkLocal = true;
+    }
+    bool ready = chosen && running && ipv4 && (linkLocal || !ipv6Enabled(chosen));
     freeifaddrs(list);
     return ready;
 }
