@@ -39,6 +39,7 @@ protected:
     }
     void TearDown() override {
         host_.stop();
+        netenv::run(std::string("ip addr replace ") + PC + "/24 dev pr0");
         bringUpThisPc();
         peer_.reset();
         GatewayTest::TearDown();
@@ -158,6 +159,23 @@ TEST_F(MiniupnpdTest, APcWhoseLinkComesUpLateIsForwardedOnceItIsUp) {
     EXPECT_EQ(count("The forwarding worker is active again on address 10.77.0.100"), 1) << all();
     // The failed start was reported once, not at every retry.
     EXPECT_EQ(count("ERROR upnpmodSetOption() returned error code -5"), 1) << all();
+}
+
+TEST_F(MiniupnpdTest, WhenThisPcsAddressGoesAwayTheWorkerWaitsForItAndStartsAgain) {
+    ASSERT_TRUE(peer_->start(false)) << peer_->log();
+    start(SERVICES);
+    ASSERT_TRUE(waitForwarded(PASS_TIMEOUT_MS)) << all();
+    ASSERT_TRUE(waitFor("configured for service Web")) << all();
+    ASSERT_TRUE(netenv::run(std::string("ip addr del ") + PC + "/24 dev pr0"));
+    ASSERT_TRUE(waitFor("The forwarding worker is waiting for the network", 1, 10000)) << all();
+    peer_->flushRules();
+    auto back = Clock::now();
+    ASSERT_TRUE(netenv::run(std::string("ip addr add ") + PC + "/24 dev pr0"));
+    ASSERT_TRUE(waitFor("The forwarding worker is active again on address 10.77.0.100", 1, 10000)) << all();
+    ASSERT_TRUE(waitForwarded(30000)) << all();
+    std::printf("address back: forwarded %ld ms later\n", msSince(back));
+    EXPECT_EQ(count("configured for service Web"), 2) << all();
+    EXPECT_EQ(count("ERROR"), 0) << all();
 }
 
 }  // namespace
