@@ -72,4 +72,25 @@ TEST_F(GatewayTest, AMappingAnotherHostHoldsIsReportedOnceNotAtEveryPass) {
     EXPECT_EQ(gw.actions().size(), 4u);
 }
 
+TEST_F(GatewayTest, AGatewayThatLeavesAndAnnouncesItselfAgainIsConfiguredWithoutAWake) {
+    harness::Gateway &gw = gateway("10.77.0.1", 1);
+    start(WEB);
+    ASSERT_TRUE(waitFor("configured for service Web")) << dump();
+    size_t before = gw.actions().size();
+    // Announcements are handled on the stack's threads: each gets time to
+    // arrive before the next.
+    gw.sayGoodbye();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+    gw.sayAlive();
+    ASSERT_TRUE(waitFor("Device Gateway 1 (Maker 1) at address 10.77.0.1 is back; configuring it again")) << dump();
+    ASSERT_TRUE(waitFor("configured for service Web", 2)) << dump();
+    std::vector<std::string> expected = {del("/ctl/ipconn", 8080, "TCP"), add("/ctl/ipconn", 8080, "TCP", PC, 1)};
+    EXPECT_EQ(from(gw.actions(), before), expected);
+    // The gateway's regular announcements at the same place are no return.
+    gw.sayAlive();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    EXPECT_EQ(count("is back"), 1) << dump();
+    EXPECT_EQ(gw.actions().size(), before + 2);
+}
+
 }  // namespace

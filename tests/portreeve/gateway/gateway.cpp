@@ -19,7 +19,7 @@
 // error N), "slow=MS" (wait before answering), "broken=1" (answer with
 // malformed XML), "finite=1" (refuse a permanent mapping with error 725).
 // "ppp" offers WANPPPConnection:1 at /ctl/pppconn instead of WANIPConnection.
-// SIGUSR1 sends ssdp:byebye; SIGTERM ends the program.
+// SIGUSR1 sends ssdp:byebye, SIGUSR2 ssdp:alive; SIGTERM ends the program.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -461,6 +461,18 @@ void sendByebyeFor(const std::string &uuid) {
     sendto(g_reply, msg.data(), msg.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
 }
 
+void sendAlive() {
+    std::string msg = "NOTIFY * HTTP/1.1\r\nHOST: 239.255.255.250:1900\r\nCACHE-CONTROL: max-age=1800\r\n"
+                      "LOCATION: " + base() + "/desc.xml\r\nNT: " + std::string(IGD) +
+                      "\r\nNTS: ssdp:alive\r\nSERVER: Linux/6 UPnP/1.0 testgateway/1.0\r\nUSN: " + opt.uuid +
+                      "::" + IGD + "\r\n\r\n";
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(1900);
+    inet_pton(AF_INET, SSDP_GROUP, &to.sin_addr);
+    for (int i = 0; i < 2; ++i) sendto(g_reply, msg.data(), msg.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+}
+
 void sendByebye() {
     for (int i = 0; i < 2; ++i) sendByebyeFor(opt.uuid);
 }
@@ -606,6 +618,7 @@ int main(int argc, char **argv) {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGUSR2);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
@@ -641,6 +654,7 @@ int main(int argc, char **argv) {
         int sig = 0;
         sigwait(&signals, &sig);
         if (sig == SIGUSR1) sendByebye();
+        else if (sig == SIGUSR2) sendAlive();
         else break;
     }
     running = false;
