@@ -146,7 +146,7 @@ TEST_F(MiniupnpdTest, APcWhoseLinkComesUpLateIsForwardedOnceItIsUp) {
     ASSERT_TRUE(netenv::run("ip link set pr0 down"));
     auto started = Clock::now();
     start(SERVICES);
-    ASSERT_TRUE(waitFor("The forwarding worker is waiting for the network", 1, 2000)) << all();
+    ASSERT_TRUE(waitFor("The forwarding worker is waiting for the network", 1, 10000)) << all();
     std::this_thread::sleep_until(started + std::chrono::seconds(2));
     auto up = Clock::now();
     bringUpThisPc();
