@@ -12,6 +12,7 @@ struct DescfetchJob {
     std::string deviceId;
     UpnpUrl location;  // checked: on the address the answer came from
     int expires = 0;
+    bool returning = false;  // a known gateway that came back
 };
 
 // Called on a fetcher thread: description is the parsed document (the

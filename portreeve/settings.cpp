@@ -8,8 +8,13 @@
 
 namespace {
 
-UpnpSettings g = {1, 0, 0, "AUTO"};
+UpnpSettings g = {1, 0, 0, "AUTO", LEASE_DURATION_MAX, 300, 60};
 std::mutex g_lock;
+
+int readSeconds(const char *key, int fallback, int least, int most, const char *configPath) {
+    int value = (int)GetPrivateProfileIntA(UPNP_SECTION, key, fallback, configPath);
+    return value < least ? least : value > most ? most : value;
+}
 
 }  // namespace
 
@@ -20,6 +25,9 @@ void settingsLoad(const char *configPath, bool applyCloseRule) {
         (int)GetPrivateProfileIntA(UPNP_SECTION, "RemoveForwardingOnClose", 0, configPath);
     fresh.configureAllDevices = (int)GetPrivateProfileIntA(UPNP_SECTION, "ConfigureAllDevices", 0, configPath);
     GetPrivateProfileStringA(UPNP_SECTION, "Device", DEVICE_AUTO, fresh.device, sizeof fresh.device, configPath);
+    fresh.leaseDuration = readSeconds("LeaseDuration", LEASE_DURATION_MAX, 4, LEASE_DURATION_MAX, configPath);
+    fresh.checkInterval = readSeconds("CheckInterval", 300, 1, 86400, configPath);
+    fresh.networkRetryInterval = readSeconds("NetworkRetryInterval", 60, 1, 3600, configPath);
     if (applyCloseRule && fresh.removeForwardingOnClose == 1) fresh.persistentForwarding = 0;
     settingsSet(fresh);
 }

@@ -17,7 +17,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "boundedhttp.h"
 #include "descfetch.h"
@@ -25,6 +27,7 @@
 #include "ifmod.h"
 #include "listmod.h"
 #include "logonce.h"
+#include "netwatch.h"
 #include "upnpclock.h"
 #include "upnpdesc.h"
 #include "upnplimits.h"
@@ -68,8 +71,18 @@ struct Search {
     std::mutex lock;
     std::condition_variable ended;
     bool running = false;
-    bool timedOut = false;
+    int timeouts = 0;  // searches of the current round that ended
 } g_search;
+
+// Gateways that left (device id, address) and those that came back since the
+// worker last asked; both bounded, guarded by g_table.
+constexpr size_t MAX_DEPARTED = 64;
+std::set<std::pair<std::string, uint32_t>> g_departed;
+std::set<std::string> g_returned;
+HANDLE g_returnEvent = nullptr;
+
+thread_local int t_lastError = 0;
+bool g_stackSpoilt = false;  // a start of the stack failed; see activate()
 
 char *duplicate(const char *text) { return text ? strdup(text) : nullptr; }
 
@@ -111,6 +124,7 @@ int removeKnownDevice(const char *deviceId, uint32_t sender) {
     int id = findKnown(deviceId, &old);
     if (id < 0 || old.address != sender) return -2;
     if (listDeleteItem(g.known, id) != 0) return -3;
+    if (g_departed.size() < MAX_DEPARTED) g_departed.emplace(old.deviceId, old.address);
     freeKnown(&old);
     return 0;
 }
@@ -122,6 +136,8 @@ void destroyKnownTable() {
     while (listTakeItem(g.known, -1, &entry, sizeof entry) == (int)sizeof entry) freeKnown(&entry);
     listDestroy(g.known);
     g.known = -1;
+    g_departed.clear();
+    g_returned.clear();
 }
 
 // A cause a device can repeat at will, logged once per device address.
@@ -159,17 +175,37 @@ void onDescription(const DescfetchJob &job, UpnpDescription *description, const 
     if (rc != 0) {
         REPORT_ERROR(SOURCE, "addKnownDevice", rc);
         freeKnown(&entry);
+        return;
     }
+    if (!job.returning) return;
+    // Set under the lock: the worker closes the event after clearing it here.
+    std::lock_guard<std::mutex> lock(g_table);
+    g_departed.erase({job.deviceId, job.location.address});
+    if (g_returned.size() < MAX_DEPARTED) g_returned.insert(job.deviceId);
+    if (g_returnEvent) SetEvent(g_returnEvent);
 }
 
-// A search answer: its description is fetched only from the address the
-// answer came from, and only over plain HTTP.
-void onSearchResult(const UpnpDiscovery *answer) {
+// True when a device that answers or announces itself is a known gateway
+// back again: at another description location, or after it said goodbye.
+bool isReturning(const char *deviceId, const char *location, uint32_t sender) {
+    std::lock_guard<std::mutex> lock(g_table);
+    if (g.known < 0) return false;
+    KnownDevice known;
+    if (findKnown(deviceId, &known) >= 0) return known.address == sender && std::strcmp(known.location, location) != 0;
+    return g_departed.count({deviceId, sender}) != 0;
+}
+
+// A search answer or an announcement: its description is fetched only from
+// the address it came from, and only over plain HTTP. An announcement is
+// taken only from a known gateway that came back.
+void onSearchResult(const UpnpDiscovery *answer, bool announcement) {
     if (UpnpDiscovery_get_ErrCode(answer) != UPNP_E_SUCCESS) return;
     const char *location = UpnpDiscovery_get_Location_cstr(answer);
     const char *deviceId = UpnpDiscovery_get_DeviceID_cstr(answer);
     if (!location || !*location || !deviceId || !*deviceId) return;
     uint32_t sender = senderOf(answer);
+    bool returning = isReturning(deviceId, location, sender);
+    if (announcement && !returning) return;
     std::string senderText = upnpurlAddressText(sender);
     if (std::strlen(location) > MAX_ANSWER_TEXT || std::strlen(deviceId) > MAX_ANSWER_TEXT) {
         logOnce(sender, "answer", "Device at address %s ignored: its search answer is too long", senderText.c_str());
@@ -184,13 +220,17 @@ void onSearchResult(const UpnpDiscovery *answer) {
     }
     job.deviceId = deviceId;
     job.expires = UpnpDiscovery_get_Expires(answer);
+    job.returning = returning;
     descfetchQueue(job);
 }
 
 int callback(Upnp_EventType type, const void *event, void *) {
     switch (type) {
     case UPNP_DISCOVERY_SEARCH_RESULT:
-        onSearchResult(static_cast<const UpnpDiscovery *>(event));
+        onSearchResult(static_cast<const UpnpDiscovery *>(event), false);
+        break;
+    case UPNP_DISCOVERY_ADVERTISEMENT_ALIVE:
+        onSearchResult(static_cast<const UpnpDiscovery *>(event), true);
         break;
     case UPNP_DISCOVERY_ADVERTISEMENT_BYEBYE: {
         // Any UPnP device may say goodbye; one that is not known is reported
@@ -204,7 +244,7 @@ int callback(Upnp_EventType type, const void *event, void *) {
     }
     case UPNP_DISCOVERY_SEARCH_TIMEOUT: {
         std::lock_guard<std::mutex> lock(g_search.lock);
-        g_search.timedOut = true;
+        ++g_search.timeouts;
         g_search.ended.notify_all();
         break;
     }
@@ -223,7 +263,15 @@ int activate() {
         if (ifmodFindInterface(g.localAddress, interfaceName, sizeof interfaceName) != 0) return -5;
         useInterface = interfaceName;
     }
-    if (UpnpInit2(useInterface, g.localPort) != UPNP_E_SUCCESS) return -5;
+    // A failed UpnpInit2 leaves the stack's threads running and uninitialised
+    // state behind, and a later start over them hangs at UpnpFinish: the
+    // stack is started only on an interface that is ready, and never again in
+    // this process once a start failed.
+    if (g_stackSpoilt || !netwatchInterfaceReady(useInterface)) return -5;
+    if (UpnpInit2(useInterface, g.localPort) != UPNP_E_SUCCESS) {
+        g_stackSpoilt = true;
+        return -5;
+    }
     const char *bound = UpnpGetServerIpAddress();
     in_addr address{};
     if (!bound || inet_pton(AF_INET, bound, &address) != 1) address.s_addr = INADDR_NONE;
@@ -315,7 +363,9 @@ int controlUrlFor(const char *deviceId, const char *serviceType, UpnpUrl *contro
 // else the fault's error code, the HTTP status or the exchange's failure
 // (negative) in *code, and -5.
 int sendAction(const char *deviceId, const char *serviceType, const char *actionName,
-               const UpnpsoapArgument *arguments, int count, bool logSendFailure) {
+               const UpnpsoapArgument *arguments, int count, bool logSendFailure, const char *outName = nullptr,
+               std::string *outValue = nullptr) {
+    t_lastError = 0;
     HttpRequest request;
     int rc = controlUrlFor(deviceId, serviceType, &request.url);
     if (rc != 0) return rc;
@@ -328,7 +378,7 @@ int sendAction(const char *deviceId, const char *serviceType, const char *action
     HttpAnswer answer;
     int code = httpExchange(request, &answer);
     if (code == HTTP_DONE) {
-        code = upnpsoapAnswerResult(answer.body.data(), answer.body.size(), actionName, serviceType);
+        code = upnpsoapAnswerResult(answer.body.data(), answer.body.size(), actionName, serviceType, outName, outValue);
         if (code == 0 && answer.status != 200) code = (int)answer.status;
         if (code == -5 && answer.status != 200) code = (int)answer.status;
     } else if (!(code == HTTP_TIMED_OUT && upnpclockTimeIsUp())) {  // not the device's fault when shut-down cut it
@@ -337,6 +387,7 @@ int sendAction(const char *deviceId, const char *serviceType, const char *action
                 address.c_str(), actionName, httpReason(code));
     }
     if (code != 0 && logSendFailure) REPORT_ERROR(SOURCE, "UpnpSendAction", code);
+    if (code > 0) t_lastError = code;
     return code == 0 ? 0 : -5;
 }
 
@@ -353,6 +404,14 @@ bool initialised() {
 }
 
 const char *protocolName(int protocol) { return protocol == 1 ? "TCP" : "UDP"; }
+
+// Any remote host: "0.0.0.0" as version 1 services have always been sent;
+// the empty text the standard names for later versions, which treat
+// "0.0.0.0" as a host of its own (a renewal would then conflict).
+const char *anyRemoteHost(const char *serviceType) {
+    size_t n = std::strlen(serviceType);
+    return n >= 2 && std::strcmp(serviceType + n - 2, ":1") == 0 ? "0.0.0.0" : "";
+}
 
 }  // namespace
 
@@ -421,6 +480,10 @@ int upnpmodSetOption(int option, const void *value, int size) {
 }
 
 int upnpmodFindDevices(const char *deviceType, int searchSeconds) {
+    return upnpmodFindDevicesOf(&deviceType, 1, searchSeconds);
+}
+
+int upnpmodFindDevicesOf(const char *const *deviceTypes, int count, int searchSeconds) {
     UpnpClient_Handle client;
     {
         std::lock_guard<std::mutex> lock(g_state);
@@ -428,7 +491,9 @@ int upnpmodFindDevices(const char *deviceType, int searchSeconds) {
         if (!g.active) return -6;
         client = g.client;
     }
-    if (!deviceType) return -2;
+    if (!deviceTypes || count < 1) return -2;
+    for (int i = 0; i < count; ++i)
+        if (!deviceTypes[i]) return -2;
     int list = listCreate();
     if (list < 0) return -3;
 
@@ -440,11 +505,14 @@ int upnpmodFindDevices(const char *deviceType, int searchSeconds) {
         {
             std::lock_guard<std::mutex> lock(g_search.lock);
             g_search.running = true;
-            g_search.timedOut = false;
+            g_search.timeouts = 0;
         }
-        if (UpnpSearchAsync(client, searchSeconds, deviceType, nullptr) == UPNP_E_SUCCESS) {
+        int sent = 0;
+        for (int i = 0; i < count; ++i)
+            if (UpnpSearchAsync(client, searchSeconds, deviceTypes[i], nullptr) == UPNP_E_SUCCESS) ++sent;
+        if (sent > 0) {
             std::unique_lock<std::mutex> lock(g_search.lock);
-            while (!g_search.timedOut && !upnpclockLimited() && UpnpClock::now() < end)
+            while (g_search.timeouts < sent && !upnpclockLimited() && UpnpClock::now() < end)
                 g_search.ended.wait_until(lock, std::min(end, UpnpClock::now() + std::chrono::milliseconds(100)));
             lock.unlock();
             descfetchWaitIdle(end);
@@ -459,7 +527,8 @@ int upnpmodFindDevices(const char *deviceType, int searchSeconds) {
         int id = listGetItemId(g.known, pos);
         if (id < 0) break;
         if (listGetItem(g.known, id, &known, sizeof known) != (int)sizeof known) continue;
-        bool wanted = known.description->deviceType == deviceType;
+        bool wanted = false;
+        for (int i = 0; i < count && !wanted; ++i) wanted = known.description->deviceType == deviceTypes[i];
         if (!wanted || listHasDevice(list, known.deviceId)) continue;
         int rc = appendDevice(list, known);
         if (rc < 0) REPORT_ERROR(SOURCE, "listAddItem", rc);
@@ -487,24 +556,7 @@ int upnpmodReleaseDevices(int deviceList) {
 
 int upnpmodAddPortMapping(const char *deviceId, const char *serviceType, uint32_t internalClient,
                           int port, int protocol, int enabled) {
-    if (!initialised()) return -1;
-    if (!deviceId || !serviceType || port < 1 || port > 65535 || (protocol != 1 && protocol != 2))
-        return -2;
-    in_addr client{};
-    client.s_addr = internalClient;
-    char clientText[INET_ADDRSTRLEN];
-    inet_ntop(AF_INET, &client, clientText, sizeof clientText);
-    const UpnpsoapArgument arguments[] = {
-        {"NewRemoteHost", "0.0.0.0"},
-        {"NewExternalPort", std::to_string(port)},
-        {"NewProtocol", protocolName(protocol)},
-        {"NewInternalPort", std::to_string(port)},
-        {"NewInternalClient", clientText},
-        {"NewEnabled", std::to_string((unsigned)enabled)},
-        {"NewPortMappingDescription", "pm" + std::to_string(port)},
-        {"NewLeaseDuration", "0"},
-    };
-    return sendAction(deviceId, serviceType, "AddPortMapping", arguments, 8, false);
+    return upnpmodAddPortMappingLease(deviceId, serviceType, internalClient, port, protocol, enabled, 0);
 }
 
 int upnpmodDeletePortMapping(const char *deviceId, const char *serviceType, int port, int protocol) {
@@ -512,7 +564,7 @@ int upnpmodDeletePortMapping(const char *deviceId, const char *serviceType, int 
     if (!deviceId || !serviceType || port < 1 || port > 65535 || (protocol != 1 && protocol != 2))
         return -2;
     const UpnpsoapArgument arguments[] = {
-        {"NewRemoteHost", "0.0.0.0"},
+        {"NewRemoteHost", anyRemoteHost(serviceType)},
         {"NewExternalPort", std::to_string(port)},
         {"NewProtocol", protocolName(protocol)},
     };
@@ -522,3 +574,81 @@ int upnpmodDeletePortMapping(const char *deviceId, const char *serviceType, int 
 void upnpmodLimitTime(int milliseconds) { upnpclockLimit(milliseconds); }
 
 bool upnpmodTimeIsUp() { return upnpclockTimeIsUp(); }
+
+int upnpmodServiceOf(const char *deviceId, const char *const *serviceTypes, int count) {
+    if (!initialised()) return -1;
+    if (!deviceId || !serviceTypes) return -2;
+    std::lock_guard<std::mutex> lock(g_table);
+    KnownDevice known;
+    if (g.known < 0 || findKnown(deviceId, &known) < 0) return -2;
+    for (int i = 0; i < count; ++i)
+        for (const UpnpdescService &s : known.description->services)
+            if (serviceTypes[i] && s.serviceType == serviceTypes[i] && !s.controlUrl.empty()) return i;
+    return -5;
+}
+
+int upnpmodAddPortMappingLease(const char *deviceId, const char *serviceType, uint32_t internalClient, int port,
+                               int protocol, int enabled, int leaseSeconds) {
+    if (!initialised()) return -1;
+    if (!deviceId || !serviceType || port < 1 || port > 65535 || (protocol != 1 && protocol != 2) || leaseSeconds < 0)
+        return -2;
+    in_addr client{};
+    client.s_addr = internalClient;
+    char clientText[INET_ADDRSTRLEN];
+    inet_ntop(AF_INET, &client, clientText, sizeof clientText);
+    const UpnpsoapArgument arguments[] = {
+        {"NewRemoteHost", anyRemoteHost(serviceType)},
+        {"NewExternalPort", std::to_string(port)},
+        {"NewProtocol", protocolName(protocol)},
+        {"NewInternalPort", std::to_string(port)},
+        {"NewInternalClient", clientText},
+        {"NewEnabled", std::to_string((unsigned)enabled)},
+        {"NewPortMappingDescription", "pm" + std::to_string(port)},
+        {"NewLeaseDuration", std::to_string(leaseSeconds)},
+    };
+    return sendAction(deviceId, serviceType, "AddPortMapping", arguments, 8, false);
+}
+
+int upnpmodGetPortMapping(const char *deviceId, const char *serviceType, int port, int protocol,
+                          uint32_t *internalClient) {
+    if (!initialised()) return -1;
+    if (!deviceId || !serviceType || !internalClient || port < 1 || port > 65535 || (protocol != 1 && protocol != 2))
+        return -2;
+    const UpnpsoapArgument arguments[] = {
+        {"NewRemoteHost", ""},
+        {"NewExternalPort", std::to_string(port)},
+        {"NewProtocol", protocolName(protocol)},
+    };
+    std::string client;
+    int rc = sendAction(deviceId, serviceType, "GetSpecificPortMappingEntry", arguments, 3, false,
+                        "NewInternalClient", &client);
+    if (rc != 0) return rc;
+    size_t first = client.find_first_not_of(" \t\r\n");
+    size_t last = client.find_last_not_of(" \t\r\n");
+    client = first == std::string::npos ? "" : client.substr(first, last - first + 1);
+    in_addr address{};
+    *internalClient = inet_pton(AF_INET, client.c_str(), &address) == 1 ? address.s_addr : 0;
+    return 0;
+}
+
+int upnpmodLastError() { return t_lastError; }
+
+uint32_t upnpmodBoundAddress() {
+    std::lock_guard<std::mutex> lock(g_state);
+    return g.active ? g.localAddress : 0;
+}
+
+void upnpmodSetReturnEvent(void *event) {
+    std::lock_guard<std::mutex> lock(g_table);
+    g_returnEvent = event;
+}
+
+int upnpmodTakeReturned(char *deviceId, int size) {
+    if (!deviceId || size < 1) return -2;
+    std::lock_guard<std::mutex> lock(g_table);
+    if (g_returned.empty()) return -5;
+    auto first = g_returned.begin();
+    std::snprintf(deviceId, (size_t)size, "%s", first->c_str());
+    g_returned.erase(first);
+    return 0;
+}

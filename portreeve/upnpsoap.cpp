@@ -30,9 +30,9 @@ std::string escaped(const std::string &text) {
 // Names arrive as "<namespace> <local name>".
 class AnswerReader : public XmlHandler {
 public:
-    AnswerReader(const char *action, const char *serviceType)
+    AnswerReader(const char *action, const char *serviceType, const char *outName)
         : envelope_(std::string(ENVELOPE_NS) + " Envelope"), body_(std::string(ENVELOPE_NS) + " Body"),
-          wanted_(std::string(serviceType) + " " + action + "Response") {}
+          wanted_(std::string(serviceType) + " " + action + "Response"), outName_(outName ? outName : "") {}
 
     void start(const char *name, int depth) override {
         const char *local = std::strrchr(name, ' ');
@@ -42,19 +42,29 @@ public:
         else if (depth == 3 && inBody_) {
             ++bodyChildren_;
             if (wanted_ == name) answered_ = true;
+        } else if (depth == 4 && answered_ && !outName_.empty()) {
+            // Output arguments are unqualified children of the response.
+            inOut_ = std::strcmp(local ? local + 1 : name, outName_.c_str()) == 0;
         }
         if (depth == 2) inBody_ = body_ == name;
     }
     void end(const char *, int depth) override {
         if (depth == 2) inBody_ = false;
         inErrorCode_ = false;
+        inOut_ = false;
     }
     void text(const char *chars, int length) override {
+        if (inOut_) {
+            if (out_.size() + (size_t)length > UPNP_XML_MAX_TEXT) failure = -5;
+            else out_.append(chars, (size_t)length);
+            return;
+        }
         if (!inErrorCode_) return;
         if (errorCode_.size() + (size_t)length > 16) failure = -5;
         else errorCode_.append(chars, (size_t)length);
     }
 
+    const std::string &out() const { return out_; }
     bool success() const { return rootOk_ && bodies_ == 1 && bodyChildren_ == 1 && answered_; }
     int faultCode() const {
         char *end = nullptr;
@@ -64,7 +74,9 @@ public:
     }
 
 private:
-    std::string envelope_, body_, wanted_;
+    std::string envelope_, body_, wanted_, outName_;
+    bool inOut_ = false;
+    std::string out_;
     bool rootOk_ = false;
     bool inBody_ = false;
     int bodies_ = 0;
@@ -87,9 +99,12 @@ std::string upnpsoapRequest(const char *action, const char *serviceType, const U
     return body + "</u:" + action + "></s:Body></s:Envelope>\r\n";
 }
 
-int upnpsoapAnswerResult(const char *data, size_t size, const char *action, const char *serviceType) {
+int upnpsoapAnswerResult(const char *data, size_t size, const char *action, const char *serviceType,
+                         const char *outName, std::string *outValue) {
     if (!data || !action || !serviceType || size > UPNP_ACTION_ANSWER_MAX_BYTES) return -5;
-    AnswerReader reader(action, serviceType);
+    AnswerReader reader(action, serviceType, outValue ? outName : nullptr);
     if (xmlboundParse(data, size, true, reader) != 0) return -5;
-    return reader.success() ? 0 : reader.faultCode();
+    if (!reader.success()) return reader.faultCode();
+    if (outValue) *outValue = reader.out();
+    return 0;
 }

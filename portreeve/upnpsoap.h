@@ -17,4 +17,7 @@ std::string upnpsoapRequest(const char *action, const char *serviceType, const U
 // 0 only for a well-formed envelope whose body holds exactly one element,
 // "<action>Response" in the service type's namespace. A well-formed fault
 // gives its error code when that is a positive number; anything else -5.
-int upnpsoapAnswerResult(const char *data, size_t size, const char *action, const char *serviceType);
+// With outValue, a success also gives the text of the response's output
+// argument outName (empty when it has none).
+int upnpsoapAnswerResult(const char *data, size_t size, const char *action, const char *serviceType,
+                         const char *outName = nullptr, std::string *outValue = nullptr);

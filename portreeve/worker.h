@@ -4,7 +4,12 @@
 #include <windows.h>
 
 constexpr const char *IGD_DEVICE_TYPE = "urn:schemas-upnp-org:device:InternetGatewayDevice:1";
+constexpr const char *IGD2_DEVICE_TYPE = "urn:schemas-upnp-org:device:InternetGatewayDevice:2";
 constexpr const char *WANIP_SERVICE_TYPE = "urn:schemas-upnp-org:service:WANIPConnection:1";
+// Used where a gateway has no WANIPConnection:1: the version 2 service, which
+// grants only finite leases, and the service of PPPoE modems.
+constexpr const char *WANIP2_SERVICE_TYPE = "urn:schemas-upnp-org:service:WANIPConnection:2";
+constexpr const char *WANPPP_SERVICE_TYPE = "urn:schemas-upnp-org:service:WANPPPConnection:1";
 
 // Starts the worker on the two manual-reset events (stop, wake); the path is
 // copied. Returns the thread handle, or null.

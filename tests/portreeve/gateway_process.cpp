@@ -89,4 +89,8 @@ void Gateway::sayGoodbye() {
     if (pid_ > 0) kill(pid_, SIGUSR1);
 }
 
+void Gateway::sayAlive() {
+    if (pid_ > 0) kill(pid_, SIGUSR2);
+}
+
 }  // namespace harness

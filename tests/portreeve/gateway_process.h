@@ -35,6 +35,7 @@ public:
     // Lines for the mode file: "fault=718", "slow=3000", "broken=1".
     void setMode(const std::string &lines);
     void sayGoodbye();
+    void sayAlive();
 
 private:
     int pid_ = -1;

@@ -1,7 +1,9 @@
 // Network namespace and interfaces for the gateway tests.
 #include "netenv.h"
 
+#include <ifaddrs.h>
 #include <net/if.h>
+#include <netinet/in.h>
 #include <sched.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -39,6 +41,33 @@ bool waitRunning(const std::string &name) {
     return running;
 }
 
+// The plug-in starts its stack only once the interface also carries its IPv6
+// link-local address (where IPv6 is on); wait for that too, so a test does not
+// begin with the plug-in still waiting for the network.
+bool waitLinkLocal(const std::string &name) {
+    std::string flag = "/proc/sys/net/ipv6/conf/" + name + "/disable_ipv6";
+    FILE *f = std::fopen(flag.c_str(), "r");
+    int disabled = 1;
+    if (f) {
+        if (std::fscanf(f, "%d", &disabled) != 1) disabled = 1;
+        std::fclose(f);
+    }
+    if (disabled) return true;
+    for (int i = 0; i < 100; ++i) {
+        ifaddrs *list = nullptr;
+        bool found = false;
+        if (getifaddrs(&list) == 0) {
+            for (ifaddrs *a = list; a && !found; a = a->ifa_next)
+                found = a->ifa_addr && a->ifa_addr->sa_family == AF_INET6 && name == a->ifa_name &&
+                        IN6_IS_ADDR_LINKLOCAL(&reinterpret_cast<sockaddr_in6 *>(a->ifa_addr)->sin6_addr);
+            freeifaddrs(list);
+        }
+        if (found) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+}
+
 // A veth pair: dummy interfaces need a kernel module that containers often
 // lack. The peer end stays without an address and without multicast, so
 // neither this PC's address list nor the stack uses it.
@@ -48,7 +77,8 @@ bool addVeth(const std::string &name, const std::string &cidr, bool multicast) {
            run("ip link set " + peer + " up") &&
            run("ip link set " + name + " multicast " + (multicast ? "on" : "off")) &&
            run("ip addr add " + cidr + " dev " + name) && run("ip link set " + name + " up") &&
-           (!multicast || run("ip route add 239.0.0.0/8 dev " + name)) && waitRunning(name);
+           (!multicast || run("ip route add 239.0.0.0/8 dev " + name)) && waitRunning(name) &&
+           (!multicast || waitLinkLocal(name));
 }
 
 }  // namespace

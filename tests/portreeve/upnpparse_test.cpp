@@ -115,4 +115,29 @@ TEST(UpnpSoap, OnlyTheActionsOwnSuccessAnswerCounts) {
     EXPECT_NE(request.find("<u:AddPortMapping xmlns:u=\"" + std::string(WANIP) + "\">"), std::string::npos);
 }
 
+TEST(UpnpSoap, AnOutputArgumentIsReadOnlyFromTheActionsOwnAnswer) {
+    auto client = [](const std::string &inner, std::string *value) {
+        std::string answer = envelope("<u:GetSpecificPortMappingEntryResponse xmlns:u=\"" + std::string(WANIP) + "\">" +
+                                      inner + "</u:GetSpecificPortMappingEntryResponse>");
+        return upnpsoapAnswerResult(answer.data(), answer.size(), "GetSpecificPortMappingEntry", WANIP,
+                                    "NewInternalClient", value);
+    };
+    std::string value = "unchanged";
+    EXPECT_EQ(client("<NewInternalPort>80</NewInternalPort><NewInternalClient>10.0.0.5</NewInternalClient>", &value), 0);
+    EXPECT_EQ(value, "10.0.0.5");
+    EXPECT_EQ(client("<NewEnabled>1</NewEnabled>", &value), 0);
+    EXPECT_EQ(value, "");
+    // Deeper elements of the same name are not the argument.
+    EXPECT_EQ(client("<x><NewInternalClient>10.9.9.9</NewInternalClient></x>", &value), 0);
+    EXPECT_EQ(value, "");
+    // A text beyond the element limit refuses the whole answer.
+    value = "unchanged";
+    EXPECT_EQ(client("<NewInternalClient>" + std::string(5000, '1') + "</NewInternalClient>", &value), -5);
+    EXPECT_EQ(value, "unchanged");
+    std::string missing = fault("714");
+    EXPECT_EQ(upnpsoapAnswerResult(missing.data(), missing.size(), "GetSpecificPortMappingEntry", WANIP,
+                                   "NewInternalClient", &value),
+              714);
+}
+
 }  // namespace

@@ -53,7 +53,7 @@ int PluginHost::start() {
     if (!writeFile("cradle.ini", config_)) return -100;
     for (const PluginFile &file : files_)
         if (!writeFile(file.source, file.name)) return -100;
-    if (!log_.start(logName_)) return -100;
+    if (collectLog_ && !log_.start(logName_)) return -100;
     zelextLogSetSlot(logName_.c_str());
 
     char cwd[MAX_PATH];

@@ -48,6 +48,10 @@ public:
     }
     // Sends notification 1 after start-up, as the host does (default on).
     void setStartupNotification(bool send) { notifyStartup_ = send; }
+    // Whether log() owns the log mailslot (default on). Off, the mailslot is
+    // left to a plug-in that reads it (the logging plug-in); records wait in
+    // the log clients' queues until it is there.
+    void setLogCollector(bool collect) { collectLog_ = collect; }
 
     // Lays out the directory and starts the manager. Returns extmodInit's
     // result (or -100 when the directory or the log could not be set up).
@@ -80,6 +84,7 @@ private:
     std::string logName_;
     std::string config_;
     bool notifyStartup_ = true;
+    bool collectLog_ = true;
     bool running_ = false;
     std::string directory_;
     std::string savedCwd_;

@@ -1,6 +1,11 @@
-// logreader [NAME] [--count N] [--timeout S]: owns the log mailslot NAME
-// (default "zellog") and prints every record it receives as one line.
+// logreader [NAME] [--count N] [--timeout S] [--follow] [--file PATH]: owns
+// the log mailslot NAME (default "zellog") and prints every record it receives
+// as one line. When the logging plug-in owns the mailslot, it prints the
+// records of its log file instead ("logbook.log" beside this program, or
+// PATH), and with --follow keeps printing the records stored after them.
 #include <windows.h>
+
+#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -9,6 +14,7 @@
 #include <cstring>
 #include <vector>
 
+#include "logfollow.h"
 #include "logrecord.h"
 #include "zellog.h"
 
@@ -16,11 +22,46 @@ namespace {
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: logreader [NAME] [--count N] [--timeout S]\n"
+                 "usage: logreader [NAME] [--count N] [--timeout S] [--follow] [--file PATH]\n"
                  "  NAME         mailslot to create (default \"%s\")\n"
                  "  --count N    exit after N records\n"
-                 "  --timeout S  exit after S seconds without a record\n",
+                 "  --timeout S  exit after S seconds without a record\n"
+                 "  --follow     with a log file: print new records as they are stored\n"
+                 "  --file PATH  read this log file instead of the mailslot\n"
+                 "When the logging plug-in owns the mailslot, the records of its log file\n"
+                 "(logbook.log beside this program) are printed.\n",
                  ZELLOG_DEFAULT_SLOT);
+}
+
+// The log file the logging plug-in keeps beside the configuration file,
+// which lies in the program's directory.
+std::string defaultLogFile() {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return "logbook.log";
+    std::string path(self, static_cast<std::size_t>(n));
+    return path.substr(0, path.rfind('/') + 1) + "logbook.log";
+}
+
+struct Printing {
+    long count;
+    long printed = 0;
+};
+
+bool printRecord(const unsigned char *record, std::size_t size, void *context) {
+    auto *printing = static_cast<Printing *>(context);
+    std::printf("%s\n", logRecordLine(record, size).c_str());
+    ++printing->printed;
+    return printing->count < 0 || printing->printed < printing->count;
+}
+
+int printLogFile(const std::string &path, bool follow, long count, long timeout) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
+    Printing printing{count};
+    int rc = logfollowRun(path.c_str(), follow, timeout > 0 ? timeout * 1000 : -1, printRecord, &printing);
+    if (rc == -2) std::fprintf(stderr, "logreader: %s is not a log file\n", path.c_str());
+    if (rc == -3) std::fprintf(stderr, "logreader: cannot read the log file %s\n", path.c_str());
+    return rc == 0 ? 0 : 1;
 }
 
 bool parseNumber(const char *text, long max, long *out) {
@@ -38,7 +79,8 @@ bool parseNumber(const char *text, long max, long *out) {
 int main(int argc, char **argv) {
     const char *name = ZELLOG_DEFAULT_SLOT;
     long count = -1, timeout = -1;
-    bool named = false;
+    bool named = false, follow = false;
+    std::string file;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--count") && i + 1 < argc) {
             if (!parseNumber(argv[++i], LONG_MAX, &count) || count < 1) {
@@ -50,6 +92,10 @@ int main(int argc, char **argv) {
                 std::fprintf(stderr, "logreader: --timeout needs a number of seconds above 0\n");
                 return 2;
             }
+        } else if (!std::strcmp(argv[i], "--follow")) {
+            follow = true;
+        } else if (!std::strcmp(argv[i], "--file") && i + 1 < argc && *argv[i + 1]) {
+            file = argv[++i];
         } else if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             usage();
             return 0;
@@ -66,10 +112,17 @@ int main(int argc, char **argv) {
         return 2;
     }
 
+    if (!file.empty()) return printLogFile(file, follow, count, timeout);
+
     char path[300];
     zelextLogSlotPath(name, path, sizeof path);
     DWORD readTimeout = timeout > 0 ? static_cast<DWORD>(timeout * 1000) : MAILSLOT_WAIT_FOREVER;
     HANDLE slot = CreateMailslotA(path, 0, readTimeout, nullptr);
+    if (slot == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ALREADY_EXISTS &&
+        access(defaultLogFile().c_str(), F_OK) == 0) {
+        // Another reader owns the mailslot: the logging plug-in, whose file we read.
+        return printLogFile(defaultLogFile(), follow, count, timeout);
+    }
     if (slot == INVALID_HANDLE_VALUE) {
         std::fprintf(stderr, "logreader: cannot create the mailslot %s (error %u)\n", name,
                      static_cast<unsigned>(GetLastError()));

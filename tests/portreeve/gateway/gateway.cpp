@@ -4,7 +4,7 @@
 //   gateway --address A --port P --uuid U --record FILE [--mode FILE]
 //           [--name N] [--manufacturer M] [--layout root|embedded]
 //           [--urlbase] [--control relative|absolute|otherhost|missing]
-//           [--description normal|missing|huge|malformed|nowanip]
+//           [--description normal|missing|huge|malformed|nowanip|ppp]
 //           [--answer-delay MS] [--ssdp-interface A]
 //           [--hostile KIND] [--trap-address A] [--answers N]
 //
@@ -17,7 +17,9 @@
 //   <request path> <action> <name>=<value> ... (arguments in received order)
 // The mode file, read at every action, holds lines "fault=N" (answer UPnP
 // error N), "slow=MS" (wait before answering), "broken=1" (answer with
-// malformed XML). SIGUSR1 sends ssdp:byebye; SIGTERM ends the program.
+// malformed XML), "finite=1" (refuse a permanent mapping with error 725).
+// "ppp" offers WANPPPConnection:1 at /ctl/pppconn instead of WANIPConnection.
+// SIGUSR1 sends ssdp:byebye, SIGUSR2 ssdp:alive; SIGTERM ends the program.
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -92,7 +94,11 @@ std::string descriptionDocument() {
     if (opt.description == "malformed")
         return "<?xml version=\"1.0\"?><root><device><deviceType>" + std::string(IGD) +
                "</deviceType><friendlyName>broken</friend";
-    std::string wanip = opt.description == "nowanip" ? "" : service(WANIP, "urn:upnp-org:serviceId:WANIPConn1", controlUrl());
+    std::string wanip = opt.description == "nowanip" ? ""
+                        : opt.description == "ppp"
+                            ? service("urn:schemas-upnp-org:service:WANPPPConnection:1",
+                                      "urn:upnp-org:serviceId:WANPPPConn1", "/ctl/pppconn")
+                            : service(WANIP, "urn:upnp-org:serviceId:WANIPConn1", controlUrl());
     std::string doc = "<?xml version=\"1.0\"?>\n<root xmlns=\"urn:schemas-upnp-org:device-1-0\">"
                       "<specVersion><major>1</major><minor>0</minor></specVersion>";
     if (opt.urlBase) doc += "<URLBase>" + base() + "/base/</URLBase>";
@@ -129,6 +135,7 @@ struct Mode {
     int fault = 0;
     int slowMs = 0;
     bool broken = false;
+    bool finite = false;
 };
 
 Mode readMode() {
@@ -144,6 +151,7 @@ Mode readMode() {
         if (key == "fault") mode.fault = value;
         else if (key == "slow") mode.slowMs = value;
         else if (key == "broken") mode.broken = value != 0;
+        else if (key == "finite") mode.finite = value != 0;
     }
     return mode;
 }
@@ -210,10 +218,20 @@ std::string argument(const std::vector<std::pair<std::string, std::string>> &arg
 
 bool hostileAnswer(int fd, const std::string &action);
 
+// The service type the request's action element is in (its namespace).
+std::string serviceTypeOf(const std::string &body) {
+    size_t at = body.find("xmlns:u=\"");
+    if (at == std::string::npos) return WANIP;
+    at += 9;
+    size_t end = body.find('"', at);
+    return end == std::string::npos ? WANIP : body.substr(at, end - at);
+}
+
 void handleAction(int fd, const std::string &path, const std::string &body) {
     std::string action;
     auto args = actionArguments(body, &action);
     int error = 0;
+    std::string output;
     {
         std::lock_guard<std::mutex> lock(recordLock);
         std::string line = path + " " + action;
@@ -223,9 +241,19 @@ void handleAction(int fd, const std::string &path, const std::string &body) {
         std::string key = argument(args, "NewProtocol") + " " + argument(args, "NewExternalPort");
         if (action == "AddPortMapping") mappings[key] = argument(args, "NewInternalClient");
         else if (action == "DeletePortMapping" && mappings.erase(key) == 0) error = 714;
+        else if (action == "GetSpecificPortMappingEntry") {
+            auto found = mappings.find(key);
+            if (found == mappings.end()) error = 714;
+            else output = "<NewInternalClient>" + found->second + "</NewInternalClient>";
+        }
     }
     if (hostileAnswer(fd, action)) return;
     Mode mode = readMode();
+    if (mode.finite && action == "AddPortMapping" && argument(args, "NewLeaseDuration") == "0") {
+        std::lock_guard<std::mutex> lock(recordLock);
+        mappings.erase(argument(args, "NewProtocol") + " " + argument(args, "NewExternalPort"));
+        error = 725;
+    }
     if (mode.slowMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mode.slowMs));
     if (mode.fault) error = mode.fault;
     if (mode.broken) {
@@ -238,7 +266,7 @@ void handleAction(int fd, const std::string &path, const std::string &body) {
         respond(fd, "500 Internal Server Error", "text/xml; charset=\"utf-8\"", envelope(fault));
     } else {
         respond(fd, "200 OK", "text/xml; charset=\"utf-8\"",
-                envelope("<u:" + action + "Response xmlns:u=\"" + WANIP + "\"></u:" + action + "Response>"));
+                envelope("<u:" + action + "Response xmlns:u=\"" + serviceTypeOf(body) + "\">" + output + "</u:" + action + "Response>"));
     }
 }
 
@@ -433,6 +461,18 @@ void sendByebyeFor(const std::string &uuid) {
     sendto(g_reply, msg.data(), msg.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
 }
 
+void sendAlive() {
+    std::string msg = "NOTIFY * HTTP/1.1\r\nHOST: 239.255.255.250:1900\r\nCACHE-CONTROL: max-age=1800\r\n"
+                      "LOCATION: " + base() + "/desc.xml\r\nNT: " + std::string(IGD) +
+                      "\r\nNTS: ssdp:alive\r\nSERVER: Linux/6 UPnP/1.0 testgateway/1.0\r\nUSN: " + opt.uuid +
+                      "::" + IGD + "\r\n\r\n";
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(1900);
+    inet_pton(AF_INET, SSDP_GROUP, &to.sin_addr);
+    for (int i = 0; i < 2; ++i) sendto(g_reply, msg.data(), msg.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+}
+
 void sendByebye() {
     for (int i = 0; i < 2; ++i) sendByebyeFor(opt.uuid);
 }
@@ -578,6 +618,7 @@ int main(int argc, char **argv) {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGUSR1);
+    sigaddset(&signals, SIGUSR2);
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
@@ -613,6 +654,7 @@ int main(int argc, char **argv) {
         int sig = 0;
         sigwait(&signals, &sig);
         if (sig == SIGUSR1) sendByebye();
+        else if (sig == SIGUSR2) sendAlive();
         else break;
     }
     running = false;
