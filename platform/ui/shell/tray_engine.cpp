@@ -15,6 +15,8 @@
 #include <QImage>
 #include <QPixmap>
 #include <QSystemTrayIcon>
+#include <QEventLoop>
+#include <QTimer>
 
 namespace platform::ui::shell {
 namespace {
@@ -268,7 +270,10 @@ bool trayTaskbarPresent() {
 
 void trayProcessEvents() {
     uiApplication();
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    // Waits a few milliseconds for events rather than spinning.
+    QEventLoop loop;
+    QTimer::singleShot(5, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 }  // namespace platform::ui::shell
