@@ -126,8 +126,7 @@ typedef struct ExtInfoTip {
  * FALSE for Apply) and PSN_HELP, reads the answer from DWL_MSGRESULT, accepts
  * PSM_CHANGED and PSM_PRESSBUTTON, and shows the text pointed to by the page's
  * GWL_USERDATA word as the tooltip of its tree entry. The template's caption
- * is the page title. */
-typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
+ * is the page title. The procedure type DLGPROC comes from <windows.h>. */
 
 /* ---- Exports of every plug-in (the host calls them) --------------------- */
 

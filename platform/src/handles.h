@@ -30,6 +30,9 @@ enum class ObjectType {
     Bitmap,
     Resource,
     ResourceData,
+    Window,       // HWND (libplatformui)
+    Menu,         // HMENU (libplatformui)
+    Accelerator,  // HACCEL (libplatformui)
     Other,
 };
 

@@ -1,0 +1,84 @@
+// DefWindowProcA: what a window does with a message its procedure passes on.
+// Input messages hand the Qt event behind them back to the widget.
+#include "core/app.h"
+#include "user/input.h"
+#include "user/window.h"
+
+#include <QApplication>
+#include <QMetaObject>
+
+namespace platform::ui {
+
+void onUiThread(const std::function<void()> &f) {
+    if (uiOnMainThread()) {
+        f();
+        return;
+    }
+    QMetaObject::invokeMethod(uiApplication(), f, Qt::BlockingQueuedConnection);
+}
+
+}  // namespace platform::ui
+
+using namespace platform;
+using namespace platform::ui;
+
+extern "C" {
+
+WINUSERAPI LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+    auto w = windowGet(hWnd);
+    if (!w) return 0;
+    switch (Msg) {
+    case WM_NCCREATE: return TRUE;
+    case WM_SETTEXT: {
+        const char *s = reinterpret_cast<const char *>(lParam);
+        w->text = s ? s : "";
+        if (!(w->style & WS_CHILD) && w->widget) w->widget->setWindowTitle(fromAnsi(w->text));
+        return TRUE;
+    }
+    case WM_GETTEXT: return copyText(w->text, reinterpret_cast<LPSTR>(lParam), static_cast<int>(wParam));
+    case WM_GETTEXTLENGTH: return static_cast<LRESULT>(w->text.size());
+    case WM_CLOSE: DestroyWindow(hWnd); return 0;
+    case WM_SYSCOMMAND:
+        switch (wParam & 0xFFF0) {
+        case SC_CLOSE: SendMessageA(hWnd, WM_CLOSE, 0, 0); break;
+        case SC_MINIMIZE: ShowWindow(hWnd, SW_MINIMIZE); break;
+        case SC_MAXIMIZE: ShowWindow(hWnd, SW_MAXIMIZE); break;
+        case SC_RESTORE: ShowWindow(hWnd, SW_RESTORE); break;
+        default: break;
+        }
+        return 0;
+    case WM_SETFONT: w->font = reinterpret_cast<HFONT>(wParam); return 0;
+    case WM_GETFONT: return reinterpret_cast<LRESULT>(w->font);
+    case WM_SETICON: {
+        int i = wParam ? 1 : 0;
+        HICON old = w->icons[i];
+        w->icons[i] = reinterpret_cast<HICON>(lParam);
+        return reinterpret_cast<LRESULT>(old);
+    }
+    case WM_GETICON: return reinterpret_cast<LRESULT>(w->icons[wParam ? 1 : 0]);
+    case WM_HELP:
+    case WM_CONTEXTMENU:
+        // Unanswered help and context requests go up to the parent.
+        if (HWND p = w->parent.load()) return SendMessageA(p, Msg, wParam, lParam);
+        return 0;
+    case WM_KEYDOWN:
+        if (wParam == VK_F1) {
+            sendHelp(GetFocus() ? GetFocus() : hWnd);
+            return 0;
+        }
+        inputPassOn(hWnd, Msg, wParam, lParam);
+        return 0;
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        inputPassOn(hWnd, Msg, wParam, lParam);
+        return 0;
+    case WM_ERASEBKGND: return 1;
+    case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
+    default:
+        if (Msg >= WM_MOUSEFIRST && Msg <= WM_MOUSELAST) inputPassOn(hWnd, Msg, wParam, lParam);
+        return 0;
+    }
+}
+
+}  // extern "C"
