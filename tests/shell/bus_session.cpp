@@ -2,6 +2,8 @@
 
 #include "shell/tray_host.h"
 
+#include <windows.h>
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -114,6 +116,8 @@ bool pumpUntil(const std::function<bool()> &done, std::chrono::milliseconds time
     while (!done()) {
         if (Clock::now() > deadline) return false;
         platform::ui::shell::trayProcessEvents();
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     }
     return true;
 }

@@ -401,9 +401,12 @@ TEST_F(TrayBusTest, WatcherRestartLosesAndFindsTheTaskbarAndRegistersAgain) {
     ASSERT_EQ(before.size(), 2u);
     EXPECT_TRUE(trayTaskbarPresent());
 
+    EXPECT_NE(FindWindowA("Shell_TrayWnd", nullptr), nullptr);
+
     session->stopWatcher();
     EXPECT_TRUE(pumpUntil([] { return !trayTaskbarPresent(); }));
     EXPECT_EQ(host.taskbar, std::vector<bool>{false});
+    EXPECT_EQ(FindWindowA("Shell_TrayWnd", nullptr), nullptr);
     // Without a panel the calls still succeed.
     NOTIFYICONDATAA nid = record(fakeWindow(10), 1);
     nid.uFlags = NIF_TIP;
@@ -417,10 +420,98 @@ TEST_F(TrayBusTest, WatcherRestartLosesAndFindsTheTaskbarAndRegistersAgain) {
     EXPECT_EQ(after, before);
     EXPECT_TRUE(trayTaskbarPresent());
     EXPECT_EQ(host.taskbar, (std::vector<bool>{false, true}));
+    EXPECT_NE(FindWindowA("Shell_TrayWnd", nullptr), nullptr);
     bool seen = false;
     for (const std::string &s : after)
         seen |= lineStarting(session->panel("props " + s), "ToolTip.title=") == "changed while away";
     EXPECT_TRUE(seen);
+}
+
+// Through real windows: the icon's window gets its callbacks from its queue,
+// and the menu its right-click handler tracks is what the panel shows.
+struct WindowLog {
+    std::vector<std::pair<UINT, LPARAM>> callbacks;
+    std::vector<WPARAM> commands;
+    int popups = 0;
+};
+WindowLog windowLog;
+
+LRESULT CALLBACK trayWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == kCallback) {
+        windowLog.callbacks.emplace_back(static_cast<UINT>(wParam), lParam);
+        if (lParam == WM_RBUTTONUP) {
+            POINT pt;
+            GetCursorPos(&pt);
+            SetForegroundWindow(hwnd);
+            HMENU menu = CreatePopupMenu();
+            AppendMenuA(menu, MF_STRING, 140, "&Settings...");
+            AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(menu, MF_STRING | MF_GRAYED, 141, "&Help");
+            HMENU sub = CreatePopupMenu();
+            AppendMenuA(sub, MF_STRING | MF_CHECKED, 1001, "galleon");
+            AppendMenuA(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(sub), "Plug-ins");
+            AppendMenuA(menu, MF_STRING, 142, "&Close");
+            SetMenuDefaultItem(menu, 140, FALSE);
+            ++windowLog.popups;
+            TrackPopupMenu(menu, TPM_RIGHTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, 0, hwnd, nullptr);
+            PostMessageA(hwnd, WM_NULL, 0, 0);
+            DestroyMenu(menu);
+        }
+        return 0;
+    }
+    if (msg == WM_COMMAND) windowLog.commands.push_back(wParam);
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+class WindowTrayTest : public TrayBusTest {
+protected:
+    void SetUp() override {
+        TrayBusTest::SetUp();
+        traySetHost(nullptr);
+        static bool registered = [] {
+            WNDCLASSA cls{};
+            cls.lpfnWndProc = trayWindowProc;
+            cls.lpszClassName = "ShellTrayTestWindow";
+            return RegisterClassA(&cls) != 0;
+        }();
+        ASSERT_TRUE(registered);
+        hwnd = CreateWindowExA(0, "ShellTrayTestWindow", "tray owner", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                               nullptr, nullptr);
+        ASSERT_NE(hwnd, nullptr);
+        windowLog = {};
+    }
+    void TearDown() override {
+        TrayBusTest::TearDown();
+        DestroyWindow(hwnd);
+    }
+    HWND hwnd = nullptr;
+};
+
+TEST_F(WindowTrayTest, CallbacksAndTheTrackedMenuReachThePanel) {
+    ASSERT_TRUE(add(hwnd, 0, solidIcon(16, 5, 5, 5), "cradle"));
+    std::string service = waitForItems(1).at(0);
+
+    session->panel("call " + service + " Activate 0 0");
+    ASSERT_TRUE(pumpUntil([] { return !windowLog.callbacks.empty(); }));
+    EXPECT_EQ(windowLog.callbacks[0], (std::pair<UINT, LPARAM>{0, WM_LBUTTONDBLCLK}));
+
+    // The panel asks for the menu: the window's handler runs, nothing pops up.
+    std::vector<std::string> expected = {
+        "0 children-display=submenu",
+        "  1 enabled=1 label=_Settings... x-default=1",
+        "  2 type=separator",
+        "  3 enabled=0 label=_Help",
+        "  4 children-display=submenu enabled=1 label=Plug-ins",
+        "    5 enabled=1 label=galleon toggle-state=1 toggle-type=checkmark",
+        "  6 enabled=1 label=_Close",
+    };
+    EXPECT_EQ(session->panel("layout " + service), expected);
+    EXPECT_GE(windowLog.popups, 1);
+    EXPECT_TRUE(windowLog.commands.empty()) << "taking the menu chose nothing";
+
+    session->panel("event " + service + " 6");
+    ASSERT_TRUE(pumpUntil([] { return !windowLog.commands.empty(); }));
+    EXPECT_EQ(windowLog.commands, std::vector<WPARAM>{142});
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "core/app.h"
 #include "shell/ansi_text.h"
+#include "shell/tray_windows.h"
 
 #include <shellapi.h>
 
@@ -28,16 +29,6 @@ const QString kNotifyPath = QStringLiteral("/org/freedesktop/Notifications");
 // Balloons stay between 10 and 30 seconds, as the taskbar keeps them.
 constexpr int kBalloonMinMs = 10000;
 constexpr int kBalloonMaxMs = 30000;
-
-// The windowing side until one is set: no window to tell, no menu to export.
-class SilentHost : public TrayHost {
-public:
-    void post(HWND, UINT, WPARAM, LPARAM) override {}
-    std::optional<TrayMenu> contextMenu(HWND, UINT, UINT) override { return std::nullopt; }
-};
-
-SilentHost silentHost;
-TrayHost *defaultHost = &silentHost;
 
 QImage qimageOf(const Image &image) {
     QImage out(reinterpret_cast<const uchar *>(image.rgba.data()), image.width, image.height, image.width * 4,
@@ -77,7 +68,7 @@ TrayEngine &TrayEngine::instance() {
 bool TrayEngine::taskbarPresentAnyThread() { return present_.load(); }
 
 TrayEngine::TrayEngine()
-    : host_(defaultHost), bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("suite-shell"))) {
+    : host_(trayWindowsHost()), bus_(QDBusConnection::connectToBus(QDBusConnection::SessionBus, QStringLiteral("suite-shell"))) {
     sniRegisterTypes();
     if (bus_.isConnected()) {
         watcher_ = new QDBusServiceWatcher(kWatcherService, bus_,
@@ -92,10 +83,10 @@ TrayEngine::TrayEngine()
         bus_.connect(kNotifyService, kNotifyPath, kNotifyService, QStringLiteral("NotificationClosed"), this,
                      SLOT(onNotificationClosed(uint, uint)));
     }
-    present_ = taskbarPresent();
+    setPresent(taskbarPresent());
 }
 
-void TrayEngine::setHost(TrayHost *host) { host_ = host ? host : defaultHost; }
+void TrayEngine::setHost(TrayHost *host) { host_ = host ? host : trayWindowsHost(); }
 
 bool TrayEngine::taskbarPresent() const {
     if (watcherPresent_) return true;
@@ -104,6 +95,7 @@ bool TrayEngine::taskbarPresent() const {
 
 void TrayEngine::setPresent(bool present) {
     bool was = present_.exchange(present);
+    trayTaskbarWindow(present);
     if (was != present) host_->taskbarChanged(present);
 }
 
