@@ -4,6 +4,9 @@
 #include <shellapi.h>
 
 #include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
@@ -213,6 +216,102 @@ TEST(ShellExecute, OpenIsRecordedWhenAskedTo) {
                          "open\tfile://" + d,
                          "explore\tfile://" + d,
                      }));
+}
+
+struct DropLog {
+    std::vector<std::string> files;
+    UINT count = 0;
+    UINT lengthOfFirst = 0;
+    POINT point{};
+    BOOL inClient = FALSE;
+    UINT afterFinish = 1;
+    int drops = 0;
+};
+DropLog dropLog;
+
+LRESULT CALLBACK dropWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DROPFILES) {
+        HDROP drop = reinterpret_cast<HDROP>(wParam);
+        ++dropLog.drops;
+        dropLog.count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+        dropLog.lengthOfFirst = DragQueryFileA(drop, 0, nullptr, 0);
+        for (UINT i = 0; i < dropLog.count; ++i) {
+            char path[MAX_PATH];
+            DragQueryFileA(drop, i, path, sizeof path);
+            dropLog.files.push_back(path);
+        }
+        char small[6];
+        DragQueryFileA(drop, 0, small, sizeof small);
+        dropLog.files.push_back(small);
+        dropLog.inClient = DragQueryPoint(drop, &dropLog.point);
+        DragFinish(drop);
+        dropLog.afterFinish = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+QWidget *widgetOfWindow(HWND hwnd) {
+    for (QWidget *w : QApplication::allWidgets())
+        if (w->property("platformHwnd").toULongLong() == reinterpret_cast<uintptr_t>(hwnd)) return w;
+    return nullptr;
+}
+
+// Sends a drag and a drop of these URLs; true when the drag was accepted.
+bool dragAndDrop(QWidget *target, const QList<QUrl> &urls, QPoint at) {
+    QMimeData data;
+    data.setUrls(urls);
+    QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted()) return false;
+    QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &drop);
+    return drop.isAccepted();
+}
+
+void pumpMessages() {
+    for (int i = 0; i < 50 && dropLog.drops == 0; ++i) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        QTest::qWait(5);
+    }
+}
+
+TEST(DropFiles, DroppedFileUrlsArriveAsDropFiles) {
+    TempDir dir;
+    dir.touch("beach.jpg");
+    dir.touch("with space.png");
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = dropWindowProc;
+    cls.lpszClassName = "ShellDropTestWindow";
+    ASSERT_NE(RegisterClassA(&cls), 0);
+    HWND hwnd = CreateWindowExA(0, "ShellDropTestWindow", "drop target", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr,
+                                nullptr, nullptr, nullptr);
+    ASSERT_NE(hwnd, nullptr);
+    QWidget *widget = widgetOfWindow(hwnd);
+    ASSERT_NE(widget, nullptr);
+
+    QList<QUrl> urls = {QUrl::fromLocalFile(QString::fromStdString((dir.path / "beach.jpg").string())),
+                        QUrl(QStringLiteral("http://example.org/x.jpg")),
+                        QUrl::fromLocalFile(QString::fromStdString((dir.path / "with space.png").string()))};
+    EXPECT_FALSE(dragAndDrop(widget, urls, QPoint(20, 30))) << "not accepted before DragAcceptFiles";
+
+    DragAcceptFiles(hwnd, TRUE);
+    EXPECT_FALSE(dragAndDrop(widget, {QUrl(QStringLiteral("http://example.org/x.jpg"))}, QPoint(1, 1)))
+        << "no local file, nothing to drop";
+    ASSERT_TRUE(dragAndDrop(widget, urls, QPoint(20, 30)));
+    pumpMessages();
+    ASSERT_EQ(dropLog.drops, 1);
+    std::string first = (dir.path / "beach.jpg").string();
+    EXPECT_EQ(dropLog.count, 2u);
+    EXPECT_EQ(dropLog.lengthOfFirst, first.size());
+    EXPECT_EQ(dropLog.files, (std::vector<std::string>{first, (dir.path / "with space.png").string(), first.substr(0, 5)}));
+    EXPECT_TRUE(dropLog.inClient);
+    EXPECT_EQ(dropLog.afterFinish, 0u) << "the handle is gone after DragFinish";
+
+    DragAcceptFiles(hwnd, FALSE);
+    EXPECT_FALSE(dragAndDrop(widget, urls, QPoint(20, 30)));
+    DestroyWindow(hwnd);
 }
 
 }  // namespace
