@@ -46,6 +46,15 @@ void sniRegisterTypes() {
         qDBusRegisterMetaType<DBusMenuItemKeysList>();
         qDBusRegisterMetaType<DBusMenuEvent>();
         qDBusRegisterMetaType<DBusMenuEventList>();
+        // Signatures name the lists by their aliases; the bus adaptor looks
+        // types up by those names.
+        QMetaType::registerNormalizedTypedef("platform::ui::shell::SniPixmapList", QMetaType::fromType<SniPixmapList>());
+        QMetaType::registerNormalizedTypedef("platform::ui::shell::DBusMenuItemPropertiesList",
+                                             QMetaType::fromType<DBusMenuItemPropertiesList>());
+        QMetaType::registerNormalizedTypedef("platform::ui::shell::DBusMenuItemKeysList",
+                                             QMetaType::fromType<DBusMenuItemKeysList>());
+        QMetaType::registerNormalizedTypedef("platform::ui::shell::DBusMenuEventList",
+                                             QMetaType::fromType<DBusMenuEventList>());
     });
 }
 
