@@ -198,6 +198,13 @@ class Panel:
                    dbus_interface=MENU)
         return ["ok"]
 
+    def cmd_eventgroup(self, service, *ids):
+        menu = self.item(service, "/MenuBar")
+        events = dbus.Array([dbus.Struct((dbus.Int32(int(i)), "clicked", dbus.Int32(0, variant_level=1),
+                                          dbus.UInt32(0))) for i in ids], signature="(isvu)")
+        errors = menu.EventGroup(events, dbus_interface=MENU)
+        return ["errors=" + ",".join(str(int(e)) for e in errors)]
+
     def cmd_signals(self, service, name):
         owner = self.bus.get_name_owner(service)
         return [str(self.signals.get((owner, name), 0))]

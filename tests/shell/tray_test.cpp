@@ -315,6 +315,11 @@ TEST_F(TrayBusTest, ExportedMenuShowsTheWindowsMenuAndChoicesArriveAsCommands) {
     EXPECT_GT(std::stoi(session->panel("signals " + service + " LayoutUpdated").at(0)), before);
     session->panel("event " + service + " 3");
     EXPECT_TRUE(host.sawPost({owner, 0x0111, 141, 0}));
+
+    // Several clicks in one call; unknown ids come back as errors.
+    host.posted.clear();
+    EXPECT_EQ(session->panel("eventgroup " + service + " 1 77 5"), std::vector<std::string>{"errors=77"});
+    EXPECT_EQ(host.posted, (std::vector<Posted>{{owner, 0x0111, 140, 0}, {owner, 0x0111, 1001, 0}}));
 }
 
 class BalloonTest : public TrayBusTest {
