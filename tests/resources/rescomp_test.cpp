@@ -117,7 +117,8 @@ TEST(Rescomp, ErrorsNameFileAndLine) {
         {"STRINGTABLE\nBEGIN\n 1 \"open\n", "unterminated string", 3},
         {"#include \"nowhere.h\"\n", "cannot find include file", 1},
         {"#if 1\n1 HELP \"data.bin\"\n", "#if without #endif", 2},
-        {"x MENU\nBEGIN\nEND\n", "not supported", 1},
+        {"x MENU\nBEGIN\nEND\n", "an empty MENU", 2},
+        {"x MENUEX\nBEGIN\nEND\n", "not supported", 1},
         {"70000 HELP \"data.bin\"\n", "must be 1 to 65535", 1},
         {"1 ACCELERATORS\nBEGIN\n \"^C\", 1, VIRTKEY\nEND\n", "not a virtual key", 3},
     };

@@ -3,6 +3,8 @@
 // when DS_SETFONT is set; then one DLGITEMTEMPLATEEX per control, each on a
 // 32-bit boundary: help id, extended style, style, position, size, 32-bit id,
 // class, title, and the size of creation data (always 0 here).
+// DIALOG -> DLGTEMPLATE: the older form without help ids, font weight,
+// italic and character set; items have a 16-bit id.
 #include "statements.h"
 
 namespace rc {
@@ -152,10 +154,38 @@ Control parseControl(TokenStream& ts) {
     return c;
 }
 
+Bytes writeDialog(uint32_t style, uint32_t exStyle, int16_t x, int16_t y, int16_t cx, int16_t cy, const SzOrOrd& menu,
+                  const SzOrOrd& cls, const std::string& caption, uint16_t points, const std::string& face,
+                  const std::vector<Control>& controls) {
+    ByteWriter w;
+    w.u32(style);
+    w.u32(exStyle);
+    w.u16(static_cast<uint32_t>(controls.size()));
+    for (int16_t v : {x, y, cx, cy}) w.u16(static_cast<uint16_t>(v));
+    menu.write(w);
+    cls.write(w);
+    w.wstr(caption);
+    if (style & DS_SETFONT) {
+        w.u16(points);
+        w.wstr(face);
+    }
+    for (const Control& c : controls) {
+        w.align4();
+        w.u32(c.style);
+        w.u32(c.exStyle);
+        for (int64_t v : {c.x, c.y, c.cx, c.cy}) w.u16(static_cast<uint16_t>(static_cast<int16_t>(v)));
+        w.u16(c.id & 0xFFFF);
+        c.cls.write(w);
+        c.title.write(w);
+        w.u16(0);
+    }
+    return std::move(w.bytes());
+}
+
 }  // namespace
 
-Bytes parseDialogEx(TokenStream& ts) {
-    // name DIALOGEX x, y, cx, cy [, helpid]
+Bytes parseDialog(TokenStream& ts, bool extended) {
+    // name DIALOGEX x, y, cx, cy [, helpid]   or   name DIALOG x, y, cx, cy
     int16_t x = coord(ts);
     comma(ts);
     int16_t y = coord(ts);
@@ -164,7 +194,7 @@ Bytes parseDialogEx(TokenStream& ts) {
     comma(ts);
     int16_t cy = coord(ts);
     uint32_t helpId = 0;
-    if (ts.acceptPunct(",")) helpId = static_cast<uint32_t>(evalExpr(ts));
+    if (extended && ts.acceptPunct(",")) helpId = static_cast<uint32_t>(evalExpr(ts));
 
     uint32_t style = WS_POPUP | WS_BORDER | WS_SYSMENU, exStyle = 0;
     bool styleGiven = false, captionGiven = false, fontGiven = false;
@@ -185,7 +215,7 @@ Bytes parseDialogEx(TokenStream& ts) {
             points = static_cast<uint16_t>(evalExpr(ts));
             comma(ts);
             face = ts.expectString();
-            if (ts.acceptPunct(",")) {
+            if (extended && ts.acceptPunct(",")) {
                 weight = static_cast<uint16_t>(evalExpr(ts));
                 if (ts.acceptPunct(",")) {
                     italic = static_cast<uint8_t>(evalExpr(ts) != 0);
@@ -211,8 +241,14 @@ Bytes parseDialogEx(TokenStream& ts) {
 
     std::vector<Control> controls;
     expectBegin(ts);
-    while (!acceptEnd(ts)) controls.push_back(parseControl(ts));
+    while (!acceptEnd(ts)) {
+        Origin at = ts.where();
+        controls.push_back(parseControl(ts));
+        if (!extended && (controls.back().helpId || (controls.back().id > 0xFFFF && controls.back().id != 0xFFFFFFFFu)))
+            throw Error(at, "a DIALOG control has a 16-bit id and no help id (use DIALOGEX)");
+    }
     if (controls.size() > 0xFFFF) throw Error(ts.where(), "too many controls");
+    if (!extended) return writeDialog(style, exStyle, x, y, cx, cy, menu, cls, caption, points, face, controls);
 
     ByteWriter w;
     w.u16(1);

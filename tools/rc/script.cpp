@@ -116,18 +116,23 @@ void Compiler::statement(TokenStream& ts, const ResId& name) {
         ts.next();
         skipMemoryOptions(ts);
         add(ResId::number(kRtBitmap), name, readPng(dataFile(ts), at).data, at);
-    } else if (t.isKeyword("DIALOGEX")) {
+    } else if (t.isKeyword("DIALOGEX") || t.isKeyword("DIALOG")) {
+        bool extended = t.isKeyword("DIALOGEX");
         ts.next();
         skipMemoryOptions(ts);
-        add(ResId::number(kRtDialog), name, parseDialogEx(ts), at);
+        add(ResId::number(kRtDialog), name, parseDialog(ts, extended), at);
+    } else if (t.isKeyword("MENU")) {
+        ts.next();
+        skipMemoryOptions(ts);
+        add(ResId::number(kRtMenu), name, parseMenu(ts), at);
     } else if (t.isKeyword("VERSIONINFO")) {
         ts.next();
         add(ResId::number(kRtVersion), name, parseVersionInfo(ts), at);
     } else if (t.isKeyword("ACCELERATORS")) {
         ts.next();
         add(ResId::number(kRtAccelerator), name, parseAccelerators(ts), at);
-    } else if (t.isKeyword("DIALOG") || t.isKeyword("MENU") || t.isKeyword("MENUEX") || t.isKeyword("CURSOR")) {
-        throw Error(at, t.text + " resources are not supported (use DIALOGEX for dialogs)");
+    } else if (t.isKeyword("MENUEX") || t.isKeyword("CURSOR")) {
+        throw Error(at, t.text + " resources are not supported (use MENU for menus)");
     } else {
         // RCDATA or a user type (PNG, HELP, a number...): a file's bytes, or
         // a BEGIN ... END block of data.

@@ -19,8 +19,11 @@ uint16_t expectWord(TokenStream& ts, const char* what);
 
 // VERSIONINFO: VS_VERSIONINFO with VS_FIXEDFILEINFO and UTF-16 keys.
 Bytes parseVersionInfo(TokenStream& ts);
-// DIALOGEX: DLGTEMPLATEEX with its DLGITEMTEMPLATEEX items.
-Bytes parseDialogEx(TokenStream& ts);
+// DIALOGEX: DLGTEMPLATEEX with its DLGITEMTEMPLATEEX items; DIALOG
+// (extended false): DLGTEMPLATE with DLGITEMTEMPLATE items.
+Bytes parseDialog(TokenStream& ts, bool extended);
+// MENU: the menu template (header, then items; popups hold their items).
+Bytes parseMenu(TokenStream& ts);
 // ACCELERATORS: ACCELTABLEENTRY records, the last one flagged 0x80.
 Bytes parseAccelerators(TokenStream& ts);
 // STRINGTABLE: adds id -> text to the script's strings.

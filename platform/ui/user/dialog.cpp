@@ -2,6 +2,7 @@
 // modal dialogs and EndDialog.
 #include "user/dialog.h"
 
+#include "core/app.h"
 #include "user/controls.h"
 #include "user/queue.h"
 #include "user/window.h"
@@ -102,6 +103,10 @@ HWND dialogRootOf(HWND hwnd) {
 }
 
 HWND dialogCreate(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGPROC proc, LPARAM param) {
+    if (!uiApplication() || !uiOnMainThread()) {
+        SetLastError(ERROR_INVALID_THREAD_ID);
+        return nullptr;
+    }
     auto state = std::make_unique<DialogState>();
     QFont font = (t.style & DS_SETFONT) ? dialogFont(t.face, t.pointSize, t.weight, t.italic)
                                         : dialogFont("MS Sans Serif", 8, 0, false);
@@ -162,15 +167,16 @@ HWND dialogCreate(HINSTANCE instance, const DialogTemplate &t, HWND parent, DLGP
             DestroyWindow(dlg);
             return nullptr;
         }
-        if (item.title.isOrdinal) {
-            // Icons and bitmaps of static controls named by resource id.
-            LPCSTR res = reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(item.title.ordinal));
-            DWORD type = item.style & SS_TYPEMASK;
-            if (strcasecmp(clsName.c_str(), "STATIC") == 0 && type == SS_ICON) {
+        // Icons and bitmaps of static controls, named by resource id or name.
+        DWORD type = item.style & SS_TYPEMASK;
+        if (strcasecmp(clsName.c_str(), "STATIC") == 0 && (type == SS_ICON || type == SS_BITMAP) &&
+            !item.title.empty()) {
+            LPCSTR res = item.title.isOrdinal ? reinterpret_cast<LPCSTR>(static_cast<uintptr_t>(item.title.ordinal))
+                                              : item.title.text.c_str();
+            if (type == SS_ICON) {
                 if (HICON icon = LoadIconA(instance, res)) SendMessageA(c, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
-            } else if (strcasecmp(clsName.c_str(), "STATIC") == 0 && type == SS_BITMAP) {
-                if (HBITMAP bmp = LoadBitmapA(instance, res))
-                    SendMessageA(c, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
+            } else if (HBITMAP bmp = LoadBitmapA(instance, res)) {
+                SendMessageA(c, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
             }
         }
     }
@@ -333,6 +339,7 @@ WINUSERAPI LRESULT WINAPI DefDlgProcA(HWND hDlg, UINT Msg, WPARAM wParam, LPARAM
 }
 
 WINUSERAPI LONG WINAPI GetDialogBaseUnits(void) {
+    uiApplication();
     DialogState d;
     baseUnits(dialogFont("MS Sans Serif", 8, 0, false), &d);
     return MAKELONG(d.baseX, d.baseY);

@@ -18,20 +18,25 @@ namespace {
 
 bool isControlParent(HWND h) { return (GetWindowLongA(h, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0; }
 
+// Judged by the control's own styles, so that a dialog not shown yet (during
+// WM_INITDIALOG) has its tab stops.
+bool canFocus(HWND h) {
+    LONG style = static_cast<LONG>(GetWindowLongA(h, GWL_STYLE));
+    return (style & WS_VISIBLE) && !(style & WS_DISABLED);
+}
+
 // The controls of a dialog in navigation order, descending into pages.
 void flatten(HWND parent, std::vector<HWND> *out) {
     auto w = windowGet(parent);
     if (!w) return;
     for (HWND c : w->children) {
         if (isControlParent(c)) {
-            if (IsWindowVisible(c) && IsWindowEnabled(c)) flatten(c, out);
+            if (canFocus(c)) flatten(c, out);
         } else {
             out->push_back(c);
         }
     }
 }
-
-bool canFocus(HWND h) { return IsWindowVisible(h) && IsWindowEnabled(h); }
 
 LRESULT dlgCode(HWND h, const MSG *m) {
     return SendMessageA(h, WM_GETDLGCODE, m ? m->wParam : 0, reinterpret_cast<LPARAM>(m));

@@ -19,6 +19,11 @@ namespace {
 
 HWND captureWindow = nullptr;
 
+void activateNow(QWidget *window) {
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+}
+
 RECT toRect(const QRect &r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
 // The window's widget, or null with ERROR_INVALID_WINDOW_HANDLE.
@@ -62,7 +67,7 @@ WINUSERAPI BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
         }
         if (show && !(w->style & WS_CHILD) && nCmdShow != SW_SHOWNA && nCmdShow != SW_SHOWNOACTIVATE) {
             w->widget->raise();
-            w->widget->activateWindow();
+            activateNow(w->widget);
         }
     });
     return wasVisible;
@@ -130,10 +135,10 @@ WINUSERAPI HWND WINAPI SetFocus(HWND hWnd) {
         QWidget *target = w->client ? w->client.data() : w->widget.data();
         if (!target) return;
         if (QWidget *proxy = target->focusProxy()) target = proxy;
+        // Focus in an inactive window activates it first, as on Windows; the
+        // activation is made at once, not left to the window system.
+        if (!target->window()->isActiveWindow()) activateNow(target->window());
         target->setFocus(Qt::OtherFocusReason);
-        // Offscreen and unfocused windows get no focus events from Qt; the
-        // window still is the focus window of its top-level widget.
-        if (!target->window()->isActiveWindow()) target->window()->activateWindow();
     });
     return old;
 }
@@ -150,7 +155,7 @@ WINUSERAPI HWND WINAPI SetActiveWindow(HWND hWnd) {
     if (!w) return nullptr;
     onUiThread([&] {
         w->widget->raise();
-        w->widget->activateWindow();
+        activateNow(w->widget);
     });
     return old;
 }

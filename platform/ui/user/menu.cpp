@@ -194,8 +194,13 @@ void buildMenuBar(HWND hwnd) {
         bar = new QMenuBar(w->widget);
         bar->setNativeMenuBar(false);
         layout->setMenuBar(bar);
+        bar->show();
     }
     bar->clear();
+    struct Relayout {
+        QLayout *layout;
+        ~Relayout() { layout->activate(); }  // the client area is below the bar at once
+    } relayout{layout};
     std::vector<MenuItem> items;
     {
         std::lock_guard<std::recursive_mutex> g(menuLock);

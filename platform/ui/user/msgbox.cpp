@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWindow>
 
 #include <cstdio>
 #include <mutex>
@@ -81,7 +82,14 @@ WINUSERAPI int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UI
         return defaultButton(uType);
     }
     HWND owner = hWnd ? GetAncestor(hWnd, GA_ROOT) : nullptr;
-    QMessageBox box(windowWidget(owner));
+    // Above its owner (a transient parent), but not its Qt child: the owner
+    // is disabled while the box is up, the box is not.
+    QMessageBox box;
+    if (QWidget *ownerWidget = windowWidget(owner)) {
+        box.winId();
+        ownerWidget->window()->winId();
+        box.windowHandle()->setTransientParent(ownerWidget->window()->windowHandle());
+    }
     box.setWindowTitle(fromAnsi(caption));
     box.setText(fromAnsi(text));
     switch (uType & MB_ICONMASK) {

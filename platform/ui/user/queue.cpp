@@ -62,6 +62,7 @@ struct QueueOwner {
 thread_local QueueOwner queueOwner;
 thread_local std::shared_ptr<ThreadQueue> currentQueueCache;
 thread_local int pumpDepth = 0;
+thread_local int dispatchDepth = 0;
 thread_local int pumpLoopLevel = 0;
 thread_local MSG lastMessage{};
 
@@ -214,7 +215,7 @@ bool queueRetrieve(MSG *msg, HWND hwnd, UINT min, UINT max, UINT remove, bool wa
 }
 
 bool queuePumping() {
-    return pumpDepth > 0 && QThread::currentThread()->loopLevel() == pumpLoopLevel;
+    return (pumpDepth > 0 || dispatchDepth > 0) && QThread::currentThread()->loopLevel() == pumpLoopLevel;
 }
 
 void queuePostInput(const MSG &msg) {
@@ -353,7 +354,9 @@ WINUSERAPI LRESULT WINAPI DispatchMessageA(const MSG *lpMsg) {
     if (!lpMsg) return 0;
     if (lpMsg->message == WM_TIMER && lpMsg->lParam) {
         auto proc = reinterpret_cast<TIMERPROC>(lpMsg->lParam);
+        ++dispatchDepth;
         proc(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
+        --dispatchDepth;
         return 0;
     }
     if (!lpMsg->hwnd) return 0;
@@ -362,7 +365,10 @@ WINUSERAPI LRESULT WINAPI DispatchMessageA(const MSG *lpMsg) {
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return 0;
     }
-    return callWindowProc(w->proc.load(), lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+    ++dispatchDepth;
+    LRESULT r = callWindowProc(w->proc.load(), lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+    --dispatchDepth;
+    return r;
 }
 
 WINUSERAPI DWORD WINAPI GetMessageTime(void) { return lastMessage.time; }

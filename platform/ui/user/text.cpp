@@ -33,7 +33,9 @@ std::string toAnsi(const QString &s) {
     out.reserve(static_cast<size_t>(s.size()));
     for (QChar c : s) {
         char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+        // U+0080..U+009F stand for their own byte: resource text is stored
+        // one UTF-16 unit per byte.
+        if (u <= 0xFF) {
             out.push_back(static_cast<char>(u));
             continue;
         }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstring>
@@ -44,12 +45,22 @@ void makeWidgets(WindowObject &w, HWND parent) {
     else inner = createHostWidget(w.hwnd, nullptr);
     if (parentWidget) {
         inner->setParent(parentWidget);
+        inner->hide();  // until ShowWindow: a child without WS_VISIBLE stays hidden
         w.widget = inner;
         w.client = inner;
     } else {
-        // Owned windows stay above their owner: the owner is the Qt parent.
-        QWidget *ownerWidget = windowWidget(w.owner.load());
-        auto *frame = new QWidget(ownerWidget, Qt::Window);
+        Qt::WindowFlags flags = Qt::Window;
+        if (w.exStyle & WS_EX_TOPMOST) flags |= Qt::WindowStaysOnTopHint;
+        if (w.exStyle & WS_EX_TOOLWINDOW) flags |= Qt::Tool;
+        auto *frame = new QWidget(nullptr, flags);
+        // Owned windows stay above their owner: a transient parent, not a Qt
+        // parent, so that disabling the owner (a modal dialog's) leaves the
+        // owned window enabled.
+        if (QWidget *ownerWidget = windowWidget(w.owner.load())) {
+            frame->winId();
+            ownerWidget->window()->winId();
+            frame->windowHandle()->setTransientParent(ownerWidget->window()->windowHandle());
+        }
         auto *layout = new QVBoxLayout(frame);
         layout->setContentsMargins(0, 0, 0, 0);
         layout->setSpacing(0);
@@ -57,8 +68,6 @@ void makeWidgets(WindowObject &w, HWND parent) {
         tagWidget(frame, w.hwnd);
         w.widget = frame;
         w.client = inner;
-        if (w.exStyle & WS_EX_TOPMOST) frame->setWindowFlag(Qt::WindowStaysOnTopHint);
-        if (w.exStyle & WS_EX_TOOLWINDOW) frame->setWindowFlag(Qt::Tool);
     }
     tagWidget(inner, w.hwnd);
     if (w.style & WS_DISABLED) w.widget->setEnabled(false);
@@ -226,7 +235,7 @@ WINUSERAPI HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCS
     w->hwnd = hwnd;
     makeWidgets(*w, hWndParent);
     placeWindow(*w, X, Y, nWidth, nHeight);
-    if (parentWindow) parentWindow->children.push_back(hwnd);
+    if (dwStyle & WS_CHILD) parentWindow->children.push_back(hwnd);
     else {
         std::lock_guard<std::mutex> g(topLock);
         topLevels().push_back(hwnd);
