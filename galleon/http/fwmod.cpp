@@ -1,6 +1,7 @@
 // Host access: policy, target list and password-failure counting.
 #include "fwmod.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,6 +39,7 @@ std::unordered_set<std::string> g_knownAddresses;
 int g_counting = 0;
 char g_file[256];
 char g_section[256];
+std::atomic<FwmodClock> g_clock{nullptr};
 thread_local int g_lastError = 0;
 
 int fail(int code) {
@@ -178,7 +180,8 @@ int fwmodHostAccess(const char* address, int outcome) {
   char key[32];
   snprintf(key, sizeof key, "%s", address);
   if (outcome && g_counting == 0 && g_knownAddresses.count(key)) return 0;
-  uint32_t now = GetTickCount();
+  FwmodClock clock = g_clock;
+  uint32_t now = clock ? clock() : GetTickCount();
   // One walk: counts that went stale are reset (unsigned differences stay
   // right across the wrap of the tick count), and the address's record is found.
   FailureRecord r, mine{};
@@ -289,3 +292,5 @@ int fwmodGetTargetKind(const char* target) {
   const char* dot = strrchr(target, '.');
   return (dot && strcmp(dot + 1, "0") == 0) ? 2 : 1;
 }
+
+void fwmodSetClock(FwmodClock clock) { g_clock = clock; }

@@ -29,3 +29,7 @@ int fwmodClearAllTargets();
 int fwmodGetTarget(int position, char* buffer, int size);
 int fwmodGetTargetKind(const char* target);  // 2 network, 1 host
 int fwmodGetLastError();
+// The millisecond tick count the failure window is measured with; null
+// restores the system's (GetTickCount). Lets tests step through the window.
+using FwmodClock = unsigned (*)();
+void fwmodSetClock(FwmodClock clock);
