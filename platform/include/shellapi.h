@@ -4,6 +4,8 @@
 #define PLATFORM_SHELLAPI_H
 
 #include <windows.h>
+/* Desktop settings and the caption animation that goes with the tray. */
+#include "win/sysparams.h"
 
 #ifdef __cplusplus
 extern "C" {

@@ -36,8 +36,5 @@
 #if __has_include("win/gdi.h")
 #include "win/gdi.h"
 #endif
-#if __has_include("win/sysparams.h")
-#include "win/sysparams.h"
-#endif
 
 #endif

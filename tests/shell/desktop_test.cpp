@@ -1,5 +1,5 @@
 // Desktop settings and the caption animation.
-#include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,6 @@
 /* Desktop settings the programs ask about, and the caption animation that
- * shows a window opening from (or closing to) the notification area. */
+ * shows a window opening from (or closing to) the notification area.
+ * Comes with <shellapi.h>. */
 #ifndef PLATFORM_WIN_SYSPARAMS_H
 #define PLATFORM_WIN_SYSPARAMS_H
 

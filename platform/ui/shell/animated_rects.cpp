@@ -5,7 +5,7 @@
 #include "core/app.h"
 #include "user/window.h"
 
-#include <windows.h>
+#include <shellapi.h>
 
 #include <QApplication>
 #include <QEventLoop>
