@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,8 @@ bool Child::start(const std::vector<std::string> &argv) {
     if (pipe2(fromChild, O_CLOEXEC) != 0) return false;
     pid_ = fork();
     if (pid_ == 0) {
+        // The bus and the stand-ins end with the test, even one that crashed.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         dup2(toChild[0], 0);
         dup2(fromChild[1], 1);
         std::vector<char *> args;
