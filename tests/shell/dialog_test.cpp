@@ -23,6 +23,9 @@
 
 namespace fs = std::filesystem;
 
+// Off-screen windows, before the first user-interface call.
+[[maybe_unused]] const bool offscreen = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0;
+
 namespace {
 
 class TempDir {
@@ -45,35 +48,35 @@ struct Seen {
 };
 
 // Types into the next file dialog once it is up, then presses Return (or
-// Escape when keys is empty).
+// Escape when keys is empty); looks again every 10 ms until the dialog shows.
+void driveWhenShown(const QString &keys, Seen *seen) {
+    auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+    if (!dialog) {
+        QTimer::singleShot(10, [keys, seen] { driveWhenShown(keys, seen); });
+        return;
+    }
+    seen->found = true;
+    seen->nameFilters = dialog->nameFilters();
+    seen->selectedFilter = dialog->selectedNameFilter();
+    seen->directory = dialog->directory().absolutePath();
+    if (keys.isEmpty()) {
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        return;
+    }
+    auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(edit, nullptr);
+    // The name field as the user leaves it, then Return as the user presses it.
+    edit->setText(keys);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
 void driveNextDialog(const QString &keys, Seen *seen) {
     // The layer takes over an application that exists already.
     static int argc = 1;
     static char name[] = "cradle";
     static char *argv[] = {name, nullptr};
     if (!QCoreApplication::instance()) new QApplication(argc, argv);
-    auto attempt = std::make_shared<std::function<void()>>();
-    *attempt = [keys, seen, attempt] {
-        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, *attempt);
-            return;
-        }
-        seen->found = true;
-        seen->nameFilters = dialog->nameFilters();
-        seen->selectedFilter = dialog->selectedNameFilter();
-        seen->directory = dialog->directory().absolutePath();
-        if (keys.isEmpty()) {
-            dialog->reject();
-            return;
-        }
-        auto *edit = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
-        ASSERT_NE(edit, nullptr);
-        // The name field as the user leaves it, then Return as the user presses it.
-        edit->setText(keys);
-        QTest::keyClick(edit, Qt::Key_Return);
-    };
-    QTimer::singleShot(0, *attempt);
+    QTimer::singleShot(0, [keys, seen] { driveWhenShown(keys, seen); });
 }
 
 const char kFilter[] = "JPEG Files\0*.jpg;*.jpeg\0All Files\0*.*\0";

@@ -7,9 +7,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 
 using namespace platform;
+
+// No display and no session bus, before anything of the layer starts.
+[[maybe_unused]] const bool headlessWithoutBus = setenv("QT_QPA_PLATFORM", "offscreen", 1) == 0 &&
+                                                 setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1) == 0;
 
 TEST(ShellWithoutBus, CallsSucceedQuietlyAndThereIsNoTaskbar) {
     HWND hwnd = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234));

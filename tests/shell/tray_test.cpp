@@ -95,6 +95,7 @@ std::string lineStarting(const std::vector<std::string> &lines, const std::strin
 class BusEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
         session = new shelltest::BusSession();
         ok = session->startBus() && session->startWatcher() && session->startNotifications() && session->startPanel();
     }
