@@ -182,29 +182,42 @@ int fwmodHostAccess(const char* address, int outcome) {
   if (outcome && g_counting == 0 && g_knownAddresses.count(key)) return 0;
   FwmodClock clock = g_clock;
   uint32_t now = clock ? clock() : GetTickCount();
-  // One walk: counts that went stale are reset (unsigned differences stay
-  // right across the wrap of the tick count), and the address's record is found.
+  // One walk: counts that went stale are reset, records that count nothing
+  // and went stale are dropped (unsigned differences stay right across the
+  // wrap of the tick count), and the address's record is found.
   FailureRecord r, mine{};
   int mineId = -1;
-  for (int pos = 0;; pos++) {
+  for (int pos = 0;;) {
     int id = listGetItemId(g_failures, pos);
     if (id < 0) break;
-    if (listGetItem(g_failures, id, &r, sizeof r) != sizeof r) continue;
-    if (r.count != 0 && now - r.lastEvent >= FWMOD_FAILURE_WINDOW_MS) {
+    if (listGetItem(g_failures, id, &r, sizeof r) != sizeof r) {
+      pos++;
+      continue;
+    }
+    bool stale = now - r.lastEvent >= FWMOD_FAILURE_WINDOW_MS;
+    bool own = strcmp(r.address, address) == 0;
+    if (stale && r.count == 0 && !own) {
+      if (listDeleteItem(g_failures, id) != 0) return fail(FWMOD_ERR_UPDATE);
+      g_knownAddresses.erase(r.address);
+      continue;  // the next record moved to this position
+    }
+    if (stale) {
       r.count = 0;
       r.lastEvent = now;
       if (listUpdateItem(g_failures, id, &r, sizeof r) != 0) return fail(FWMOD_ERR_UPDATE);
       g_counting--;
     }
-    if (mineId < 0 && strcmp(r.address, address) == 0) {
+    if (mineId < 0 && own) {
       mineId = id;
       mine = r;
     }
+    pos++;
   }
   if (mineId >= 0) {
     // A success for a record without failures changes nothing that is ever
-    // read: its time only matters while it counts failures.
-    if (outcome && mine.count == 0) return 0;
+    // read: its time only matters while it counts failures. A request that
+    // needed no password never changes a count.
+    if (outcome == FWMOD_OUTCOME_SEEN || (outcome && mine.count == 0)) return 0;
     int before = mine.count;
     mine.lastEvent = now;
     if (outcome) {
@@ -223,6 +236,14 @@ int fwmodHostAccess(const char* address, int outcome) {
   if (listAddItem(g_failures, &fresh, sizeof fresh) < 0) return fail(FWMOD_ERR_LIST);
   g_knownAddresses.insert(fresh.address);
   return 0;
+}
+
+int fwmodGetFailureRecordCount() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!g_initialised) return fail(FWMOD_ERR_NOT_INIT);
+  int n = 0;
+  while (listGetItemId(g_failures, n) >= 0) n++;
+  return n;
 }
 
 int fwmodGetFailureCount(const char* address) {

@@ -26,6 +26,9 @@
 #if __has_include("win/ver.h")
 #include "win/ver.h"
 #endif
+#if __has_include("win/service.h")
+#include "win/service.h"
+#endif
 
 /* The user-interface half (libplatformui): each area's header joins when it
  * exists. Controls, property sheets, the shell, help and visual styles have
@@ -35,6 +38,9 @@
 #endif
 #if __has_include("win/gdi.h")
 #include "win/gdi.h"
+#endif
+#if __has_include("win/winhelp.h")
+#include "win/winhelp.h"
 #endif
 
 #endif

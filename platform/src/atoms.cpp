@@ -1,36 +1,24 @@
-// Global atoms: a process-wide table of reference-counted, case-insensitive
-// strings numbered from 0xC000; integer atoms ("#123", MAKEINTATOM) below it.
+// Global atoms: reference-counted, case-insensitive strings numbered from
+// 0xC000, shared by all processes of the user (the store in atom_store.cpp);
+// integer atoms ("#123", MAKEINTATOM) below 0xC000 need no store.
 #include <windows.h>
 
 #include <strings.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cstdio>
 #include <cstring>
-#include <map>
-#include <mutex>
 #include <string>
+#include <vector>
+
+#include "atom_store.h"
+
+using namespace platform;
 
 namespace {
 
-constexpr unsigned kFirstStringAtom = 0xC000;
+constexpr unsigned kFirstStringAtom = MAXINTATOM;
 constexpr size_t kMaxName = 255;
-
-struct Entry {
-    std::string name;
-    unsigned references = 0;
-};
-
-struct Table {
-    std::mutex lock;
-    std::map<ATOM, Entry> byAtom;
-};
-
-Table &table() {
-    static auto *t = new Table;
-    return *t;
-}
 
 // An integer atom named by the argument: MAKEINTATOM(n) or "#n". Returns
 // false when the argument is a string atom; *value 0 means an invalid one.
@@ -51,11 +39,27 @@ bool integerAtom(LPCSTR s, ATOM *value) {
     return true;
 }
 
-// The atom of a name, or 0. Caller holds the lock.
-ATOM find(Table &t, const char *name) {
-    for (auto &[atom, entry] : t.byAtom)
-        if (strcasecmp(entry.name.c_str(), name) == 0) return atom;
-    return 0;
+std::vector<AtomRecord>::iterator byName(std::vector<AtomRecord> &records, const char *name) {
+    return std::find_if(records.begin(), records.end(),
+                        [&](const AtomRecord &r) { return strcasecmp(r.name.c_str(), name) == 0; });
+}
+
+std::vector<AtomRecord>::iterator byAtom(std::vector<AtomRecord> &records, ATOM atom) {
+    return std::find_if(records.begin(), records.end(), [&](const AtomRecord &r) { return r.atom == atom; });
+}
+
+// The name of a string atom; false with the last error set.
+bool stringAtomName(ATOM atom, std::string *name) {
+    AtomStore store;
+    std::vector<AtomRecord> records;
+    if (!store.locked() || !store.load(&records)) return false;
+    auto it = byAtom(records, atom);
+    if (it == records.end()) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return false;
+    }
+    *name = it->name;
+    return true;
 }
 
 }  // namespace
@@ -72,24 +76,31 @@ WINBASEAPI ATOM WINAPI GlobalAddAtomA(LPCSTR lpString) {
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    Table &t = table();
-    std::lock_guard<std::mutex> guard(t.lock);
-    if (ATOM existing = find(t, lpString)) {
-        ++t.byAtom[existing].references;
-        return existing;
+    AtomStore store;
+    std::vector<AtomRecord> records;
+    if (!store.locked() || !store.load(&records)) return 0;
+    auto it = byName(records, lpString);
+    if (it != records.end()) {
+        if (it->references == UINT32_MAX) {
+            SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+            return 0;
+        }
+        ++it->references;
+        return store.save(records) ? it->atom : 0;
     }
-    // The lowest free number.
-    unsigned next = kFirstStringAtom;
-    for (auto &[atom, entry] : t.byAtom) {
-        if (atom != next) break;
-        ++next;
-    }
-    if (next > 0xFFFF) {
+    if (records.size() >= kMaxStoredAtoms) {
         SetLastError(ERROR_NOT_ENOUGH_MEMORY);
         return 0;
     }
-    t.byAtom[static_cast<ATOM>(next)] = Entry{lpString, 1};
-    return static_cast<ATOM>(next);
+    // The lowest free number.
+    std::sort(records.begin(), records.end(), [](auto &a, auto &b) { return a.atom < b.atom; });
+    unsigned next = kFirstStringAtom;
+    for (auto &r : records) {
+        if (r.atom != next) break;
+        ++next;
+    }
+    records.push_back(AtomRecord{static_cast<ATOM>(next), 1, lpString});
+    return store.save(records) ? static_cast<ATOM>(next) : 0;
 }
 
 WINBASEAPI ATOM WINAPI GlobalFindAtomA(LPCSTR lpString) {
@@ -98,11 +109,15 @@ WINBASEAPI ATOM WINAPI GlobalFindAtomA(LPCSTR lpString) {
         if (!value) SetLastError(ERROR_INVALID_PARAMETER);
         return value;
     }
-    Table &t = table();
-    std::lock_guard<std::mutex> guard(t.lock);
-    ATOM atom = find(t, lpString);
-    if (!atom) SetLastError(ERROR_FILE_NOT_FOUND);
-    return atom;
+    AtomStore store;
+    std::vector<AtomRecord> records;
+    if (!store.locked() || !store.load(&records)) return 0;
+    auto it = byName(records, lpString);
+    if (it == records.end()) {
+        SetLastError(ERROR_FILE_NOT_FOUND);
+        return 0;
+    }
+    return it->atom;
 }
 
 WINBASEAPI UINT WINAPI GlobalGetAtomNameA(ATOM nAtom, LPSTR lpBuffer, int nSize) {
@@ -115,18 +130,10 @@ WINBASEAPI UINT WINAPI GlobalGetAtomNameA(ATOM nAtom, LPSTR lpBuffer, int nSize)
         SetLastError(ERROR_INVALID_PARAMETER);
         return 0;
     }
-    if (nAtom < kFirstStringAtom) {
+    if (nAtom < kFirstStringAtom)
         name = "#" + std::to_string(nAtom);
-    } else {
-        Table &t = table();
-        std::lock_guard<std::mutex> guard(t.lock);
-        auto it = t.byAtom.find(nAtom);
-        if (it == t.byAtom.end()) {
-            SetLastError(ERROR_INVALID_HANDLE);
-            return 0;
-        }
-        name = it->second.name;
-    }
+    else if (!stringAtomName(nAtom, &name))
+        return 0;
     size_t n = std::min(name.size(), static_cast<size_t>(nSize) - 1);
     memcpy(lpBuffer, name.data(), n);
     lpBuffer[n] = '\0';
@@ -135,15 +142,16 @@ WINBASEAPI UINT WINAPI GlobalGetAtomNameA(ATOM nAtom, LPSTR lpBuffer, int nSize)
 
 WINBASEAPI ATOM WINAPI GlobalDeleteAtom(ATOM nAtom) {
     if (nAtom != 0 && nAtom < kFirstStringAtom) return 0;
-    Table &t = table();
-    std::lock_guard<std::mutex> guard(t.lock);
-    auto it = t.byAtom.find(nAtom);
-    if (it == t.byAtom.end()) {
+    AtomStore store;
+    std::vector<AtomRecord> records;
+    if (!store.locked() || !store.load(&records)) return nAtom;
+    auto it = byAtom(records, nAtom);
+    if (it == records.end()) {
         SetLastError(ERROR_INVALID_HANDLE);
         return nAtom;
     }
-    if (--it->second.references == 0) t.byAtom.erase(it);
-    return 0;
+    if (--it->references == 0) records.erase(it);
+    return store.save(records) ? 0 : nAtom;
 }
 
 }  // extern "C"

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -17,6 +20,7 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bufmod.h"
 #include "config.h"
@@ -137,6 +141,81 @@ TEST_F(Bufmod, RefusesTheSixtyFifthSlotAndBadArguments) {
   for (int fd : extra) close(fd);
 }
 
+TEST_F(Bufmod, ANewConnectionTakesTheSlotThatWaitedLongestForARequest) {
+  // Slot `slot` and 63 more, all full; two of them wait for a request.
+  std::vector<int> peers;
+  std::vector<int> slots;
+  for (int i = 1; i < BUFMOD_SLOTS; i++) {
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    peers.push_back(pair[1]);
+    slots.push_back(bufmodOpen(pair[0]));
+    ASSERT_GE(slots.back(), 0);
+  }
+  ASSERT_EQ(bufmodAwaitRequest(slots[5], 60), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slots[9], 60), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slots[7], 60), 0);
+  ASSERT_EQ(bufmodRequestRead(slots[7]), 0);  // busy answering again: not taken
+  // The owner of the evicted slot sees the end of its stream and closes it.
+  std::thread owner([&] {
+    char line[64];
+    EXPECT_EQ(bufmodReadLine(slots[5], line, sizeof line), 0);
+    EXPECT_EQ(bufmodClose(slots[5]), 0);
+  });
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  int taken = bufmodOpen(pair[0]);
+  owner.join();
+  EXPECT_EQ(taken, slots[5]);
+  char byte;
+  EXPECT_EQ(recv(peers[5], &byte, 1, 0), 0);  // the evicted client was closed
+  // With every connection busy with a request, a newcomer waits a while for
+  // a slot and is refused when none comes free.
+  ASSERT_EQ(bufmodRequestRead(slots[9]), 0);
+  int other[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, other), 0);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(bufmodOpen(other[0]), BUFMOD_ERR_FULL);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(BUFMOD_EVICT_WAIT_MS - 100));
+  // A slot that comes free meanwhile is taken at once.
+  std::thread closer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    bufmodClose(slots[20]);
+  });
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(bufmodOpen(other[0]), slots[20]);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  closer.join();
+  close(peers[20]);
+  peers[20] = -1;
+  for (int fd : {other[1], pair[1]}) close(fd);
+  for (int fd : peers)
+    if (fd >= 0) close(fd);
+}
+
+TEST_F(Bufmod, AHeadThatTricklesInEndsAtItsDeadline) {
+  ASSERT_EQ(bufmodSetOption(slot, BUFMOD_OPT_READ_TIMEOUT, "10"), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slot, 1), 0);
+  std::atomic<bool> stop{false};
+  std::thread trickle([&] {
+    while (!stop) {
+      if (send(fds[1], "x", 1, MSG_NOSIGNAL) != 1) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  });
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(readLine(), "<-7>");  // each byte came well within the read time-out
+  auto took = std::chrono::steady_clock::now() - start;
+  stop = true;
+  trickle.join();
+  EXPECT_GT(took, std::chrono::milliseconds(800));
+  EXPECT_LT(took, std::chrono::milliseconds(1800));
+  // Once the head is read, no deadline holds.
+  ASSERT_EQ(bufmodRequestRead(slot), 0);
+  peerWrite("done\n");
+  EXPECT_EQ(readLine().substr(0, 3), "xxx");
+}
+
 TEST_F(Bufmod, WritesEveryByte) {
   std::string big(200000, 'w');
   std::thread reader([this, &big] {
@@ -225,23 +304,6 @@ TEST(ServerHelpers, TurnsCookiesIntoQueriesAndDecodesCredentials) {
   EXPECT_STREQ(small, "ann");
 }
 
-TEST(ServerHelpers, MapsRequestPathsBelowTheCollections) {
-  snprintf(g_config.collectionsDir, sizeof g_config.collectionsDir, "/data/Collections");
-  char path[] = "/a%20b/c.jpg";
-  char out[MAX_PATH];
-  serverMapPath(path, out, sizeof out);
-  EXPECT_STREQ(out, "/data/Collections/a b/c.jpg");
-  char traversal[] = "/x/..%2F..%2Fwindows/win.ini";
-  serverMapPath(traversal, out, sizeof out);
-  EXPECT_NE(strstr(out, ".."), nullptr);
-  char dir[] = "/Holiday/";
-  serverMapPath(dir, out, sizeof out);
-  EXPECT_STREQ(out, "/data/Collections/Holiday/");
-  std::string longPath = "/" + std::string(400, 'n');
-  serverMapPath(longPath.data(), out, sizeof out);
-  EXPECT_EQ(strlen(out), (size_t)MAX_PATH - 1);
-}
-
 TEST(Respmod, FormatsDatesAndTestsIfModifiedSince) {
   char date[64];
   time_t t = 1085155200;  // Fri, 21 May 2004 16:00:00 GMT
@@ -261,6 +323,13 @@ TEST(Respmod, FormatsDatesAndTestsIfModifiedSince) {
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:01 GMT"), 1);
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Friday, 21-May-04 16:00:00 GMT"), 1);
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: garbage"), 1);
+  // Numbers of any size are read without overflow and match nothing.
+  for (const char* huge : {"If-Modified-Since: Fri, 99999999999999 May 2004 16:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 4294969300 16:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 2004 4294967312:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 2004 16:00:999999999999999 GMT",
+                           "If-Modified-Since: Fri, 21 May 02004 16:00:00 GMT"})
+    EXPECT_EQ(respmodIfModifiedSince(file.c_str(), huge), 1) << huge;
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), ""), 1);
   EXPECT_EQ(respmodIfModifiedSince(dir.file("missing").c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:00 GMT"), 1);
 }
@@ -388,10 +457,86 @@ TEST_F(Pwdmod, SavesTheListFileForItsOwnerAndReadsItBack) {
   EXPECT_EQ(pwdmodCheckPassword("system", "pw2", "B"), 1);
   EXPECT_EQ(pwdmodCheckPassword("system", "pw1", "A"), 1);
   ASSERT_EQ(pwdmodShutdown(), 0);
-  // A size field of 0 or below reads as an empty database.
-  std::ofstream(db(), std::ios::binary).write("\0\0\0\0garbage", 11);
+  EXPECT_FALSE(fs::exists(db() + ".tmp"));
+}
+
+TEST_F(Pwdmod, AFileThatCannotBeReadWholeKeepsEveryCollectionClosed) {
   ASSERT_EQ(pwdmodInit(db().c_str()), 0);
-  EXPECT_EQ(pwdmodResourceExists("A"), 0);
+  pwdmodAddUser("system", "pw1", "A");
+  pwdmodAddUser("system", "pw2", "B");
+  ASSERT_EQ(pwdmodShutdown(), 0);
+  std::string whole;
+  {
+    std::ifstream in(db(), std::ios::binary);
+    whole.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string sizeZero("\0\0\0\0garbage", 11);
+  std::string hugeSize = std::string("\xff\xff\xff\x7f", 4) + whole.substr(4);
+  for (const std::string& damaged : {whole.substr(0, 4 + 560 + 100), whole.substr(0, 3), sizeZero, hugeSize}) {
+    std::ofstream(db(), std::ios::binary | std::ios::trunc) << damaged;
+    EXPECT_EQ(pwdmodInit(db().c_str()), PWDMOD_ERR_DAMAGED) << damaged.size();
+    EXPECT_EQ(pwdmodIsLocked(), 1);
+    // Not public: every collection is protected and no password opens it.
+    EXPECT_EQ(pwdmodResourceHasPassword("A"), 1);
+    EXPECT_EQ(pwdmodResourceHasPassword("Public"), 1);
+    EXPECT_EQ(pwdmodCheckPassword("system", "pw1", "A"), 0);
+    EXPECT_EQ(pwdmodAddUser("system", "new", "C"), PWDMOD_ERR_DAMAGED);
+    // Shut-down leaves the file for repair rather than saving a shortened list.
+    EXPECT_EQ(pwdmodShutdown(), 0);
+    std::ifstream in(db(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+    EXPECT_EQ(pwdmodIsLocked(), 0);
+  }
+  // An unreadable file is no empty database either.
+  std::ofstream(db(), std::ios::binary | std::ios::trunc) << whole;
+  chmod(db().c_str(), 0);
+  if (access(db().c_str(), R_OK) != 0) {  // root reads it anyway
+    EXPECT_EQ(pwdmodInit(db().c_str()), PWDMOD_ERR_DAMAGED);
+    EXPECT_EQ(pwdmodResourceHasPassword("B"), 1);
+    pwdmodShutdown();
+  }
+  chmod(db().c_str(), 0600);
+  // The whole file reads as before.
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  EXPECT_EQ(pwdmodCheckPassword("system", "pw2", "B"), 1);
+}
+
+TEST_F(Pwdmod, ASaveKilledHalfWayLeavesTheOldFileOrTheNewOneNeverAShortOne) {
+  // A child saves the database over and over, switching between 300 and 150
+  // records; it is killed at random moments.
+  auto fill = [](int count) {
+    for (int i = 0; i < 300; i++) {
+      std::string name = "R" + std::to_string(i);
+      if (i < count) pwdmodAddUser("system", "pw", name.c_str());
+      else pwdmodDeleteUserResource("system", name.c_str());
+    }
+  };
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  fill(300);
+  ASSERT_EQ(pwdmodShutdown(), 0);
+  const uintmax_t big = 4 + 300 * 560, small = 4 + 150 * 560;
+  srand(12345);
+  for (int round = 0; round < 20; round++) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0;; i++) {
+        if (pwdmodInit(db().c_str()) != 0) _exit(3);
+        fill(i % 2 ? 300 : 150);
+        pwdmodShutdown();
+      }
+    }
+    usleep(5000 + rand() % 40000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself: " << WEXITSTATUS(status);
+    uintmax_t size = fs::file_size(db());
+    ASSERT_TRUE(size == big || size == small) << "round " << round << ": " << size << " bytes";
+    ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+    EXPECT_EQ(pwdmodCheckPassword("system", "pw", "R0"), 1);
+    ASSERT_EQ(pwdmodShutdown(), 0);
+  }
 }
 
 TEST(Logmod, FormatsTheDateWithTheZoneOffset) {
@@ -424,7 +569,14 @@ TEST(Logmod, EscapesQuotesBackslashesAndControlBytes) {
   EXPECT_STREQ(out, "a\\x22b\\x5cc\\x0d\\x0ad\\x7f\\xe9");
   char small[6];
   logmodEscape("ab\"cd", small, sizeof small);
-  EXPECT_STREQ(small, "ab");  // an escape is never cut in half
+  EXPECT_STREQ(small, "ab...");  // an escape is never cut in half, and the cut is marked
+  logmodEscape("abcde", small, sizeof small);
+  EXPECT_STREQ(small, "abcde");
+  logmodEscape("abcdef", small, sizeof small);
+  EXPECT_STREQ(small, "ab...");
+  char tiny[3];
+  logmodEscape("\x01xyz", tiny, sizeof tiny);
+  EXPECT_STREQ(tiny, "..");
 }
 
 TEST(Logmod, ShowsTheLastLinesOfTheLogAndAppendsRecords) {
@@ -522,6 +674,37 @@ TEST_F(Fwmod, FailuresFurtherApartThanTheWindowNeverAddUp) {
     }
     EXPECT_EQ(highest, c.expected) << c.host;
   }
+  fwmodSetClock(nullptr);
+}
+
+TEST_F(Fwmod, DropsRecordsOfHostsSeenLongAgoAndKeepsCountingOnes) {
+  start("[photo]\n");
+  g_fakeTick = 1000;
+  fwmodSetClock(fakeTick);
+  for (int i = 0; i < 500; i++) {
+    std::string address = "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+    ASSERT_EQ(fwmodHostAccess(address.c_str(), i % 2 ? FWMOD_OUTCOME_SEEN : FWMOD_OUTCOME_SUCCESS), 0);
+  }
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 501);
+  // A request that needs no password does not clear a count; a right password does.
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_SEEN), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 1);
+  g_fakeTick += FWMOD_FAILURE_WINDOW_MS - 1;
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 501);  // nothing stale yet
+  g_fakeTick += 2;
+  ASSERT_EQ(fwmodHostAccess("10.8.8.8", FWMOD_OUTCOME_SEEN), 0);
+  // The 500 quiet hosts went stale and are gone; the counting one stays.
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 2);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 2);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), FWMOD_ERR_ARG);
+  // A host that comes back starts afresh.
+  ASSERT_EQ(fwmodHostAccess("10.0.0.1", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), 0);
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_SUCCESS), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 0);
   fwmodSetClock(nullptr);
 }
 

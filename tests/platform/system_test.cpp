@@ -1,4 +1,4 @@
-// Atoms, times, date formats, system information, strings and sockets.
+// Times, date formats, system information, strings and sockets.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,31 +13,6 @@
 #include <vector>
 
 namespace {
-
-TEST(Atoms, ReferenceCountedCaseInsensitiveStrings) {
-    ATOM a = GlobalAddAtomA("Holiday Photos");
-    ASSERT_GE(a, 0xC000);
-    EXPECT_EQ(GlobalAddAtomA("holiday photos"), a);
-    EXPECT_EQ(GlobalFindAtomA("HOLIDAY PHOTOS"), a);
-    char name[64];
-    EXPECT_EQ(GlobalGetAtomNameA(a, name, sizeof name), 14u);
-    EXPECT_STREQ(name, "Holiday Photos");
-    EXPECT_EQ(GlobalGetAtomNameA(a, name, 5), 4u);
-    EXPECT_STREQ(name, "Holi");
-    EXPECT_EQ(GlobalDeleteAtom(a), 0);
-    EXPECT_EQ(GlobalFindAtomA("Holiday Photos"), a);  // one reference left
-    EXPECT_EQ(GlobalDeleteAtom(a), 0);
-    EXPECT_EQ(GlobalFindAtomA("Holiday Photos"), 0);
-    EXPECT_EQ(GlobalGetAtomNameA(a, name, sizeof name), 0u);
-    EXPECT_EQ(GlobalDeleteAtom(a), a);
-
-    EXPECT_EQ(GlobalAddAtomA("#123"), 123);
-    EXPECT_EQ(GlobalAddAtomA(MAKEINTATOM(77)), 77);
-    EXPECT_EQ(GlobalGetAtomNameA(123, name, sizeof name), 4u);
-    EXPECT_STREQ(name, "#123");
-    EXPECT_EQ(GlobalAddAtomA(std::string(256, 'x').c_str()), 0);
-    EXPECT_EQ(GlobalAddAtomA(""), 0);
-}
 
 class TimeZone : public ::testing::Test {
 protected:

@@ -2,6 +2,9 @@
 // lookups, text.
 #include "uitest.h"
 
+#include <QCursor>
+#include <QTest>
+
 #include <gtest/gtest.h>
 
 using namespace uitest;
@@ -176,5 +179,40 @@ TEST(Windows, EnableShowAndGeometry) {
     ScreenToClient(top, &q);
     EXPECT_EQ(q.x, 5);
     EXPECT_EQ(q.y, 6);
+    DestroyWindow(top);
+}
+
+namespace {
+WNDPROC staticProcBefore;
+int setCursorSeen = 0;
+// A static drawn as a link: the hand cursor over it.
+LRESULT CALLBACK linkProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_SETCURSOR) {
+        ++setCursorSeen;
+        SetCursor(LoadCursorA(nullptr, IDC_HAND));
+        return TRUE;
+    }
+    return CallWindowProcA(staticProcBefore, h, m, w, l);
+}
+}  // namespace
+
+TEST(Windows, CursorsFollowWmSetCursor) {
+    EXPECT_EQ(LoadCursorA(nullptr, IDC_HAND), LoadCursorA(nullptr, IDC_HAND));
+    EXPECT_NE(LoadCursorA(nullptr, IDC_HAND), LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_EQ(LoadCursorA(nullptr, MAKEINTRESOURCEA(1)), nullptr);
+    HWND top = makeWindow(nullptr, WS_OVERLAPPED | WS_VISIBLE);
+    HWND link = CreateWindowExA(0, "STATIC", "link", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 10, 10, 60, 16, top, nullptr,
+                                nullptr, nullptr);
+    staticProcBefore = reinterpret_cast<WNDPROC>(SetWindowLongA(link, GWL_WNDPROC, reinterpret_cast<LONG_PTR>(linkProc)));
+    QWidget *w = widgetOf(link);
+    QTest::mouseMove(w, QPoint(5, 5));
+    EXPECT_GE(setCursorSeen, 1);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_HAND));
+    // The wait cursor covers the application until another cursor is set.
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    ASSERT_TRUE(QApplication::overrideCursor());
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_FALSE(QApplication::overrideCursor());
     DestroyWindow(top);
 }

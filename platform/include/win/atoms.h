@@ -1,6 +1,8 @@
-/* Global atoms: a process-wide table of reference-counted strings
- * (case-insensitive), numbered from 0xC000; "#123" and MAKEINTATOM give
- * integer atoms below 0xC000. */
+/* Global atoms: reference-counted strings (case-insensitive, at most 255
+ * characters) numbered from 0xC000, shared by all processes of the user
+ * through a store under $XDG_RUNTIME_DIR (at most 1024 atoms); "#123" and
+ * MAKEINTATOM give integer atoms below 0xC000. A store that is not the
+ * user's own is never read: the calls fail with ERROR_ACCESS_DENIED. */
 #ifndef PLATFORM_WIN_ATOMS_H
 #define PLATFORM_WIN_ATOMS_H
 

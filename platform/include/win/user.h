@@ -885,6 +885,8 @@ typedef struct tagHELPINFO {
 #define HELPINFO_WINDOW 0x0001
 #define HELPINFO_MENUITEM 0x0002
 
+#define HTCLIENT 1
+
 WIN_EXTERN_C_BEGIN
 
 /* ---- Classes and windows ------------------------------------------------ */
@@ -1058,6 +1060,12 @@ WINUSERAPI BOOL WINAPI IsMenu(HMENU hMenu);
 WINUSERAPI BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd,
                                       const RECT *prcRect);
 WINUSERAPI BOOL WINAPI EndMenu(void);
+
+/* ---- Cursors ------------------------------------------------------------ */
+/* The standard shapes (hInstance NULL, IDC_*); shared handles. */
+WINUSERAPI HCURSOR WINAPI LoadCursorA(HINSTANCE hInstance, LPCSTR lpCursorName);
+WINUSERAPI HCURSOR WINAPI SetCursor(HCURSOR hCursor);
+WINUSERAPI HCURSOR WINAPI GetCursor(void);
 
 /* ---- Accelerators ------------------------------------------------------- */
 WINUSERAPI HACCEL WINAPI LoadAcceleratorsA(HINSTANCE hInstance, LPCSTR lpTableName);

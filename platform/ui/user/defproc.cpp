@@ -73,6 +73,14 @@ WINUSERAPI LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
     case WM_SYSKEYUP:
         inputPassOn(hWnd, Msg, wParam, lParam);
         return 0;
+    case WM_SETCURSOR:
+        // The parent may choose first; else the class cursor, if any.
+        if (HWND p = w->parent.load(); p && SendMessageA(p, WM_SETCURSOR, wParam, lParam)) return TRUE;
+        if (LOWORD(lParam) == HTCLIENT && w->cls->cursor && reinterpret_cast<HWND>(wParam) == hWnd) {
+            SetCursor(w->cls->cursor);
+            return TRUE;
+        }
+        return FALSE;
     case WM_ERASEBKGND: return 1;
     case WM_MOUSEACTIVATE: return 1;  // MA_ACTIVATE
     default:

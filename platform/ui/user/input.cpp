@@ -169,6 +169,7 @@ private:
 
     bool mouse(QWidget *w, QMouseEvent *e) {
         HWND hwnd = windowFromWidget(w);
+        if (hwnd && e->type() == QEvent::MouseMove) cursorPointerMoved(hwnd);
         auto win = windowGet(hwnd);
         if (!win || !win->cls->factory || win->proc.load() == win->cls->proc) return false;
         UINT msg = mouseMessage(*e);

@@ -32,6 +32,9 @@ bool inputPassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 // WM_HELP (F1) to a window, with its HELPINFO.
 void sendHelp(HWND hwnd);
 
+// WM_SETCURSOR to the window under the pointer.
+void cursorPointerMoved(HWND hwnd);
+
 // The plain widget of a registered (application) class.
 QWidget *createHostWidget(HWND hwnd, QWidget *parent);
 
