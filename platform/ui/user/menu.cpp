@@ -5,6 +5,7 @@
 // TrackPopupMenu with TPM_RETURNCMD.
 #include "core/app.h"
 #include "gdi/dc.h"
+#include "shell/menu_capture.h"
 #include "user/controls.h"
 #include "user/queue.h"
 #include "user/window.h"
@@ -604,6 +605,8 @@ WINUSERAPI BOOL WINAPI TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, in
         SetLastError(!IsMenu(hMenu) ? ERROR_INVALID_MENU_HANDLE : ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }
+    // The notification area is taking this menu for a panel: nothing shows.
+    if (shell::trayMenuCaptured(hMenu, hWnd)) return (uFlags & TPM_RETURNCMD) ? FALSE : TRUE;
     if (activePopup) {
         SetLastError(ERROR_POPUP_ALREADY_ACTIVE);
         return FALSE;
