@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs fuzz targets with libFuzzer for a given time, by hand:
-#   fuzz/run.sh TARGET|all SECONDS [BUILD_DIR]
+#   fuzz/run.sh TARGET[,TARGET...]|all SECONDS [BUILD_DIR]
 # BUILD_DIR (default build/fuzz) is configured with clang and -DSUITE_FUZZ=ON
 # and is built here. Each target starts from its seeds in fuzz/corpus/TARGET
 # and keeps what it finds in BUILD_DIR/fuzz-out/TARGET/ (corpus/, crash and
@@ -13,15 +13,17 @@ target=${1:-}
 seconds=${2:-}
 build=${3:-$root/build/fuzz}
 if [[ -z $target || ! $seconds =~ ^[0-9]+$ ]]; then
-  echo "usage: $0 TARGET|all SECONDS [BUILD_DIR]" >&2
+  echo "usage: $0 TARGET[,TARGET...]|all SECONDS [BUILD_DIR]" >&2
   echo "targets: $(ls "$here/corpus" | tr '\n' ' ')" >&2
   exit 2
 fi
 if [[ $target == all ]]; then
   targets=$(ls "$here/corpus")
 else
-  [[ -d $here/corpus/$target ]] || { echo "no target $target" >&2; exit 2; }
-  targets=$target
+  targets=${target//,/ }
+  for t in $targets; do
+    [[ -d $here/corpus/$t ]] || { echo "no target $t" >&2; exit 2; }
+  done
 fi
 
 if [[ ! -f $build/CMakeCache.txt ]]; then
@@ -36,7 +38,7 @@ nice -n 19 cmake --build "$build" --target "${build_targets[@]}" -j "${FUZZ_JOBS
 fuzz_one() {
   local t=$1 out=$build/fuzz-out/$1
   mkdir -p "$out/corpus"
-  nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=20 \
+  nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 \
     -print_final_stats=1 -artifact_prefix="$out/" "$out/corpus" "$here/corpus/$t" >"$out/log" 2>&1
   local rc=$?
   local runs
