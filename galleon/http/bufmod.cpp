@@ -3,6 +3,8 @@
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -30,12 +32,21 @@ struct Slot {
   int recvBufferSize = 0;
   long long bytesSent = 0;
   long long bytesRead = 0;
+  bool awaiting = false;   // waiting for a request head: may be taken back when all slots are in use
+  long long awaitSince = 0;
+  long long deadline = 0;  // monotonic ms by which the head must be read; 0: none
 };
+
+long long nowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 // The table lock hands slots out and takes them back; each slot has its own
 // lock for its buffer and counters, so connections never wait for each other
 // while they read and write.
 std::mutex g_mutex;
+std::condition_variable g_slotFreed;  // with g_mutex: a slot was closed
 std::atomic<bool> g_initialised{false};
 Slot g_slots[BUFMOD_SLOTS];
 thread_local int g_lastError = 0;
@@ -60,6 +71,14 @@ void resetSlot(Slot& s) {
   s.recvBufferSize = 0;
   s.bytesSent = 0;
   s.bytesRead = 0;
+  s.awaiting = false;
+  s.awaitSince = 0;
+  s.deadline = 0;
+}
+
+void announceFreeSlot() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_slotFreed.notify_all();
 }
 
 int checkIndex(int slot) {
@@ -146,13 +165,14 @@ int bufmodShutdown() {
     }
     resetSlot(s);
   }
+  g_slotFreed.notify_all();
   return 0;
 }
 
-int bufmodOpen(int sock) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
-  if (sock < 0) return fail(BUFMOD_ERR_ARG);
+namespace {
+
+// Takes the first free slot for sock; -1 when none is free. g_mutex is held.
+int takeFreeSlot(int sock) {
   for (int i = 0; i < BUFMOD_SLOTS; i++) {
     std::lock_guard<std::mutex> slotLock(g_slots[i].lock);
     if (!g_slots[i].inUse) {
@@ -166,17 +186,111 @@ int bufmodOpen(int sock) {
       return i;
     }
   }
-  return fail(BUFMOD_ERR_FULL);
+  return -1;
+}
+
+// Shuts down the socket of the slot that has waited longest for a request;
+// its thread then sees the end of the stream and closes the slot. False when
+// no slot waits. g_mutex is held.
+bool evictLongestWaiting() {
+  int victim = -1;
+  long long since = 0;
+  for (int i = 0; i < BUFMOD_SLOTS; i++) {
+    std::lock_guard<std::mutex> slotLock(g_slots[i].lock);
+    const Slot& s = g_slots[i];
+    if (s.inUse && s.awaiting && (victim < 0 || s.awaitSince < since)) {
+      victim = i;
+      since = s.awaitSince;
+    }
+  }
+  if (victim < 0) return false;
+  std::lock_guard<std::mutex> slotLock(g_slots[victim].lock);
+  Slot& s = g_slots[victim];
+  if (!s.inUse) return true;  // freed meanwhile
+  s.awaiting = false;         // taken once
+  shutdown(s.sock, SHUT_RDWR);
+  return true;
+}
+
+}  // namespace
+
+int bufmodOpen(int sock) {
+  std::unique_lock<std::mutex> lock(g_mutex);
+  if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
+  if (sock < 0) return fail(BUFMOD_ERR_ARG);
+  int slot = takeFreeSlot(sock);
+  if (slot >= 0) return slot;
+  if (!evictLongestWaiting()) return fail(BUFMOD_ERR_FULL);
+  auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(BUFMOD_EVICT_WAIT_MS);
+  while (g_initialised && (slot = takeFreeSlot(sock)) < 0) {
+    if (g_slotFreed.wait_until(lock, until) == std::cv_status::timeout) {
+      slot = takeFreeSlot(sock);
+      break;
+    }
+  }
+  if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
+  return slot >= 0 ? slot : fail(BUFMOD_ERR_FULL);
 }
 
 int bufmodClose(int slot) {
   if (int rc = checkIndex(slot)) return fail(rc);
+  {
+    std::lock_guard<std::mutex> lock(g_slots[slot].lock);
+    if (int rc = checkSlot(slot)) return fail(rc);
+    Slot& s = g_slots[slot];
+    shutdown(s.sock, SHUT_RDWR);
+    close(s.sock);
+    resetSlot(s);
+  }
+  announceFreeSlot();
+  return 0;
+}
+
+int bufmodAwaitRequest(int slot, int seconds) {
+  if (int rc = checkIndex(slot)) return fail(rc);
   std::lock_guard<std::mutex> lock(g_slots[slot].lock);
   if (int rc = checkSlot(slot)) return fail(rc);
   Slot& s = g_slots[slot];
-  shutdown(s.sock, SHUT_RDWR);
-  close(s.sock);
-  resetSlot(s);
+  s.awaiting = true;
+  s.awaitSince = nowMs();
+  s.deadline = seconds > 0 ? s.awaitSince + static_cast<long long>(seconds) * 1000 : 0;
+  return 0;
+}
+
+int bufmodRequestRead(int slot) {
+  if (int rc = checkIndex(slot)) return fail(rc);
+  std::lock_guard<std::mutex> lock(g_slots[slot].lock);
+  if (int rc = checkSlot(slot)) return fail(rc);
+  g_slots[slot].awaiting = false;
+  g_slots[slot].deadline = 0;
+  return 0;
+}
+
+int bufmodDrain(int slot, int maxBytes, int timeoutMs) {
+  int sock;
+  if (int rc = checkIndex(slot)) return fail(rc);
+  {
+    std::lock_guard<std::mutex> lock(g_slots[slot].lock);
+    if (int rc = checkSlot(slot)) return fail(rc);
+    sock = g_slots[slot].sock;
+    g_slots[slot].awaiting = false;
+    shutdown(sock, SHUT_WR);
+  }
+  // Only this slot's owner reads or closes the socket, so it stays valid here.
+  long long until = nowMs() + timeoutMs;
+  char scratch[4096];
+  for (int dropped = 0; dropped < maxBytes;) {
+    long long left = until - nowMs();
+    if (left <= 0) break;
+    pollfd pfd{sock, POLLIN, 0};
+    int ready = poll(&pfd, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready <= 0) break;
+    ssize_t got = recv(sock, scratch, sizeof scratch, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) break;
+    dropped += static_cast<int>(got);
+  }
   return 0;
 }
 
@@ -251,12 +365,17 @@ int bufmodReadLine(int slot, char* buffer, int size) {
       s->capacity = capacity;
     }
     int sock = s->sock;
-    int timeoutMs = s->readTimeout * 1000;
+    long long timeoutMs = static_cast<long long>(s->readTimeout) * 1000;
+    if (s->deadline) {
+      long long left = s->deadline - nowMs();
+      if (left <= 0) return fail(BUFMOD_ERR_TIMEOUT);
+      if (left < timeoutMs) timeoutMs = left;
+    }
     lock.unlock();
     pollfd pfd{sock, POLLIN, 0};
     int ready;
     do {
-      ready = poll(&pfd, 1, timeoutMs);
+      ready = poll(&pfd, 1, static_cast<int>(timeoutMs));
     } while (ready < 0 && errno == EINTR);
     lock.lock();
     if (int rc = checkSlot(slot)) return fail(rc);

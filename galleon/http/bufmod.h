@@ -33,10 +33,26 @@ enum {
 
 int bufmodInit();
 int bufmodShutdown();
+// The first free slot. When all are taken, the connection that has waited
+// longest for its next request (see bufmodAwaitRequest) is closed to make
+// room, and the call waits up to BUFMOD_EVICT_WAIT_MS for its slot; -3 when
+// no connection is waiting for a request.
+constexpr int BUFMOD_EVICT_WAIT_MS = 2000;
 int bufmodOpen(int sock);
 int bufmodClose(int slot);
 int bufmodSetOption(int slot, int option, const char* value);
 int bufmodReadLine(int slot, char* buffer, int size);
+// The connection now waits for a request head, which must be read whole
+// within `seconds`: reads fail with -7 once that deadline has passed, however
+// the bytes trickle in. While it waits, the slot may be taken back for a new
+// connection (bufmodOpen).
+int bufmodAwaitRequest(int slot, int seconds);
+// The head has been read: no deadline, and the slot is busy answering.
+int bufmodRequestRead(int slot);
+// Ends the sending side and reads and drops what the client still sends, up
+// to maxBytes or timeoutMs, so an answer written before a close is not lost
+// to a reset caused by unread bytes. 0, or an error code.
+int bufmodDrain(int slot, int maxBytes, int timeoutMs);
 int bufmodWrite(int slot, const void* data, int length);
 // Wakes a thread blocked on the slot (read or write) without closing the socket:
 // the socket is shut down, so the owner's next call fails and it closes the slot.

@@ -12,14 +12,17 @@
 #include "config.h"
 #include "fwmod.h"
 #include "logmod.h"
+#include "object.h"
 #include "photolog.h"
 #include "pwdmod.h"
 #include "request.h"
 #include "respmod.h"
 #include "server.h"
+#include "target.h"
 #include "varmod.h"
 
 void serverUnregisterSocket(int sock);
+void serverConnectionEnded();
 void fwmodHostAccessReport(const char* peer, int outcome);
 
 namespace {
@@ -38,6 +41,8 @@ struct RequestState {
   char agent[1024];
   char credentials[256];
   char user[256];  // user part of the credentials, for the log
+  char otherMethod[32];  // the method of a request line this server does not know
+  bool targetTooLong;    // the request line did not fit its buffer
 };
 
 bool startsWith(const char* line, const char* prefix) { return strncmp(line, prefix, strlen(prefix)) == 0; }
@@ -96,15 +101,24 @@ struct RequestMethod {
 };
 const RequestMethod kMethods[] = {{"GET ", "GET", REQ_GET}, {"HEAD ", "HEAD", REQ_HEAD}, {"POST", "POST", REQ_POST}};
 
-void classifyLine(int vars, const char* line, RequestState& rq) {
+// The first line of a request: true for a method this server knows. For any
+// other the method's name is kept for the log.
+bool takeRequestLine(int vars, const char* line, RequestState& rq) {
   for (const RequestMethod& method : kMethods) {
     if (!startsWith(line, method.prefix)) continue;
     varmodAddVariable(vars, "REQUEST_METHOD", method.name, 0);
     rq.flags |= method.flag;
     snprintf(rq.target, sizeof rq.target, "%s", line + strlen(method.prefix));
     rq.haveRequestLine = true;
-    return;
+    return true;
   }
+  size_t len = strcspn(line, " \t\r\n");
+  snprintf(rq.otherMethod, sizeof rq.otherMethod, "%.*s", static_cast<int>(len), line);
+  snprintf(rq.target, sizeof rq.target, "%s", line + len + (line[len] == ' ' ? 1 : 0));
+  return false;
+}
+
+void classifyHeader(int vars, const char* line, RequestState& rq) {
   storeHeaderVariables(vars, line);
   char token[256];
   if (startsWithNoCase(line, "Connection:")) {
@@ -191,40 +205,43 @@ int buildQueryList(int vars, const RequestState& rq, char* target) {
   return query;
 }
 
-bool hasControlCharacter(const char* text) {
-  for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; p++)
-    if (*p < 0x20 || *p == 0x7f) return true;
-  return false;
-}
-
-// Authentication check: 1 when the request may proceed, 0 when it must be answered 401.
-int passwordAllows(const char* decodedPath, int vars, int flags) {
-  const char* p = decodedPath;
-  while (*p == '/') p++;
-  char collection[512];
-  size_t len = strcspn(p, "/");
-  if (len == 0) return 1;
-  snprintf(collection, sizeof collection, "%.*s", static_cast<int>(len), p);
-  if (!pwdmodResourceHasPassword(collection)) return 1;
+// Authentication check of one collection: 1 when the request may proceed
+// (checked is set when a right password was given), 0 when it must be
+// answered 401.
+int passwordAllows(const char* collection, int vars, int flags, bool* checked) {
+  if (!collection[0] || !pwdmodResourceHasPassword(collection)) return 1;
   if (!(flags & REQ_BASIC_AUTH)) return 0;
   char password[32] = "";
   if (varmodGetVariable(vars, "AUTH_PASSWORD", password, 31) <= 0 || !password[0]) {
     memset(password, 0, sizeof password);
     if (varmodGetVariable(vars, "AUTH_USER", password, 31) <= 0 || !password[0]) return 0;
   }
-  return pwdmodCheckPassword("system", password, collection) == 1;
+  if (pwdmodCheckPassword("system", password, collection) != 1) return 0;
+  *checked = true;
+  return 1;
 }
+
+// Fields of a log record are cut (and marked) so that the record always fits
+// whole, ending with status and byte count.
+constexpr int kLogUser = 64;
+constexpr int kLogRequest = 480;
+constexpr int kLogHeader = 150;
+constexpr int kLogMethod = 16;
 
 void writeLogRecord(const char* format, const char* peer, const RequestState& rq, int status,
                     unsigned long bytes) {
   if (!g_config.accessLogging) return;
-  char user[512], text[3 * kLine], referer[3 * 1024], agent[3 * 1024];
-  logmodEscape((rq.flags & REQ_BASIC_AUTH) && rq.user[0] ? rq.user : "-", user, sizeof user);
-  if (!(rq.flags & REQ_BASIC_AUTH)) strcpy(user, "-");
+  char user[kLogUser + 1], text[kLogRequest + 1], referer[kLogHeader + 1], agent[kLogHeader + 1];
+  char method[kLogMethod + 1];
+  if ((rq.flags & REQ_BASIC_AUTH) && rq.user[0]) logmodEscape(rq.user, user, sizeof user);
+  else strcpy(user, "-");
   char raw[kLine];
   copyToLineEnd(rq.logTarget, raw, sizeof raw);
   logmodEscape(raw, text, sizeof text);
-  const char* method = (rq.flags & REQ_GET) ? "GET" : (rq.flags & REQ_POST) ? "POST" : "HEAD";
+  if (rq.flags & REQ_GET) strcpy(method, "GET");
+  else if (rq.flags & REQ_POST) strcpy(method, "POST");
+  else if (rq.flags & REQ_HEAD || !rq.otherMethod[0]) strcpy(method, "HEAD");
+  else logmodEscape(rq.otherMethod, method, sizeof method);
   if (format == nullptr) {
     logmodWrite(LOGMOD_FORMAT_SHORT, peer, user, method, text, status, bytes);
   } else {
@@ -234,33 +251,6 @@ void writeLogRecord(const char* format, const char* peer, const RequestState& rq
   }
 }
 
-// What a mapped path names, opened once: the descriptor serves the file, its
-// status answers If-Modified-Since, and its resolved location must lie
-// inside the collections (a symbolic link may point anywhere).
-enum class Kind { Missing, File, Directory };
-struct Target {
-  Kind kind = Kind::Missing;
-  int fd = -1;
-  struct stat st{};
-  ~Target() {
-    if (fd >= 0) close(fd);
-  }
-};
-void openTarget(const char* path, Target& t) {
-  t.fd = httpOpenInsideCollections(path);
-  if (t.fd < 0 || fstat(t.fd, &t.st) != 0) return;
-  if (S_ISDIR(t.st.st_mode)) t.kind = Kind::Directory;
-  else if (S_ISREG(t.st.st_mode)) t.kind = Kind::File;
-}
-
-bool isImageTarget(const char* target) {
-  static const char* const kPrefixes[] = {"cip:", "cip%3A", "cid:", "cid%3A", "cib:",
-                                          "cib%3A", "cif:", "cif%3A", "cii:", "cii%3A"};
-  for (const char* prefix : kPrefixes)
-    if (strstr(target, prefix)) return true;
-  return false;
-}
-
 // Sends an error page; the page bytes count as content sent (none for HEAD).
 int sendError(HttpRequest& req, int status) {
   int body = respmodSendError(req.slot, status, req.flags, req.timeout, req.max, nullptr);
@@ -268,34 +258,102 @@ int sendError(HttpRequest& req, int status) {
   return status;
 }
 
-// Answers one request; returns its status.
-int answer(HttpRequest& req, RequestState& rq, const char* decodedPath, const char* mappedPath) {
-  if (!httpPasswordGate(&req, decodedPath)) return 401;
-  // An image request is checked again by the image handler against the
-  // collection of its image path, which reports the outcome.
-  if (!isImageTarget(req.target)) fwmodHostAccessReport(req.peer, 1);
-  if (strstr(mappedPath, "..")) return sendError(req, 400);
-  Target target;
-  openTarget(mappedPath, target);
-  Kind kind = target.kind;
-  if (kind == Kind::File) {
-    if (!(req.flags & REQ_IF_MODIFIED) || strstr(mappedPath, "::") ||
-        respmodIfModifiedSinceTime(target.st.st_mtime, rq.ifModified)) {
-      int fd = target.fd;
-      target.fd = -1;  // sendFileOpen closes it
-      return sendFileOpen(req.slot, fd, mappedPath, req.flags, req.timeout, req.max, &req.bytesOut);
-    }
-    return sendError(req, 304);
+// Answers one resolved request; returns its status. The password checks sit
+// on the resolved target: the collection the path names, and the collection
+// that holds the object once links are followed.
+int answer(HttpRequest& req, RequestState& rq, const ResolvedTarget& rt, TargetObject& object) {
+  bool namesFile = rt.kind != TARGET_CII && rt.kind != TARGET_CIP;
+  bool checked = false;
+  if (namesFile) {
+    if (!httpPasswordGate(&req, rt.collection, &checked)) return 401;
+    if (object.fd >= 0 && strcasecmp(object.realCollection, rt.collection) != 0 &&
+        !httpPasswordGate(&req, object.realCollection, &checked))
+      return 401;
   }
-  if (isImageTarget(req.target)) {
+  // Only a right password clears a host's failures.
+  fwmodHostAccessReport(req.peer, checked ? FWMOD_OUTCOME_SUCCESS : FWMOD_OUTCOME_SEEN);
+  if (rt.kind != TARGET_PLAIN) {
     int status = imageAnswer ? imageAnswer(&req) : 500;
     return status == 500 ? sendError(req, 500) : status;
   }
-  if (kind == Kind::Directory) {
+  if (object.file) {
+    if (!(req.flags & REQ_IF_MODIFIED) || strstr(rt.fsPath, "::") ||
+        respmodIfModifiedSinceTime(object.st.st_mtime, rq.ifModified))
+      return sendFileOpen(req.slot, object.release(), object.realPath, req.flags, req.timeout, req.max,
+                          &req.bytesOut);
+    return sendError(req, 304);
+  }
+  if (object.directory) {
     if (!listingAnswer || listingAnswer(&req) < 0) return sendError(req, 500);
     return 200;
   }
   return sendError(req, 404);
+}
+
+// The "list" cookie: only a view name, on the request's own path made safe.
+void setViewCookie(int slot, int queryList, const ResolvedTarget& rt) {
+  if (queryList < 0 || rt.kind != TARGET_PLAIN || !varmodHasVariable(queryList, "set") ||
+      !varmodHasVariable(queryList, "list"))
+    return;
+  char list[256];
+  varmodGetVariable(queryList, "list", list, sizeof list - 1);
+  list[sizeof list - 1] = 0;
+  char path[3 * TARGET_MAX];
+  if (!targetIsViewName(list) || targetEscapePath(rt.urlPath, path, sizeof path) < 0) return;
+  char cookie[3 * TARGET_MAX + 128];
+  snprintf(cookie, sizeof cookie, "list=%s; path=%s; expires=Monday, 31-Dec-2029 23:59:59 GMT;", list, path);
+  int set = respmodSetCookie(slot, cookie);
+  if (set != 0) photoLog(LOG_CALL_FAILED, "respmodSetCookie() failed with error code %d", set);
+}
+
+// The view a folder of a collection opens with when the request names none:
+// by the collection's type.
+void defaultView(HttpRequest& req, const ResolvedTarget& rt, const TargetObject& object) {
+  if (req.queryList >= 0 && varmodHasVariable(req.queryList, "list")) return;
+  size_t len = strlen(rt.urlPath);
+  if (rt.kind != TARGET_PLAIN || !object.directory || !rt.collection[0] || rt.urlPath[len - 1] != '/') return;
+  char type[32];
+  if (!configGetCollectionType(rt.collection, type, sizeof type)) return;
+  const char* view = strcmp(type, "Photo") == 0 ? "filmstrip" : strcmp(type, "File") == 0 ? "details" : "icons";
+  if (req.queryList < 0) req.queryList = varmodCreateList();
+  if (req.queryList >= 0) varmodAddVariable(req.queryList, "list", view, 0);
+}
+
+// How reading a request head ended.
+enum class Head { Complete, Ended, UnknownMethod, TooLarge };
+
+// Reads one request head (request line and header lines) within the time,
+// line and size limits.
+Head readHead(int slot, int vars, RequestState& rq) {
+  char line[kLine];
+  bool continuation = false;
+  int lines = 0;
+  int bytes = 0;
+  while (!serverStopRequested()) {
+    int n = bufmodReadLine(slot, line, sizeof line);
+    if (n < 1) return Head::Ended;
+    bytes += n;
+    if (bytes > SERVER_MAX_HEAD_BYTES) return Head::TooLarge;
+    bool complete = line[n - 1] == '\n' || line[n - 1] == '\r';
+    if (continuation) {  // the rest of an over-long line: its start was kept, this is cut
+      continuation = !complete;
+      if (lines == 0) rq.targetTooLong = true;
+      continue;
+    }
+    continuation = !complete && n == kLine - 1;
+    if (strcmp(line, "\r\n") == 0 || strcmp(line, "\n") == 0) {
+      if (rq.haveRequestLine) return Head::Complete;
+      continue;
+    }
+    if (!rq.haveRequestLine) {
+      if (!takeRequestLine(vars, line, rq)) return Head::UnknownMethod;
+      if (continuation) rq.targetTooLong = true;
+      continue;
+    }
+    if (++lines > SERVER_MAX_HEADER_LINES) return Head::TooLarge;
+    classifyHeader(vars, line, rq);
+  }
+  return Head::Complete;  // the stop came first; without a request line this is a 400
 }
 
 }  // namespace
@@ -305,9 +363,13 @@ void fwmodHostAccessReport(const char* peer, int outcome) {
   if (rc != 0) photoLog(LOG_CALL_FAILED, "fwmodHostAccess() returned error code %d", rc);
 }
 
-int httpPasswordGate(HttpRequest* req, const char* decodedPath) {
-  if (passwordAllows(decodedPath, req->varList, req->flags)) return 1;
-  fwmodHostAccessReport(req->peer, 0);
+int httpPasswordGate(HttpRequest* req, const char* collection, bool* checked) {
+  bool ok = false;
+  if (passwordAllows(collection, req->varList, req->flags, &ok)) {
+    if (ok && checked) *checked = true;
+    return 1;
+  }
+  fwmodHostAccessReport(req->peer, FWMOD_OUTCOME_FAILURE);
   sendError(*req, 401);
   if (g_config.autoReject && fwmodGetPolicy() == FWMOD_ALLOW_ALL_EXCEPT &&
       fwmodGetFailureCount(req->peer) >= FWMOD_LOCKOUT_THRESHOLD) {
@@ -333,6 +395,7 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     serverUnregisterSocket(sock);
     closesocket(sock);
     photoLog(LOG_CALL_FAILED, "bufmodOpen() returned error code %d", slot);
+    serverConnectionEnded();
     return 0;
   }
   char value[32];
@@ -353,38 +416,23 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
   if (vars < 0) {
     photoLog(LOG_CALL_FAILED, "varmodCreateList() returned error code %d", vars);
     closeConnection();
+    serverConnectionEnded();
     return 0;
   }
   int counter = SERVER_MAX_REQUESTS;
   RequestState rq;
-  char line[kLine];
   for (;;) {
     // The variables start empty for every request: no header of an earlier
     // request on the same connection can stand in for one this request did not send.
     varmodClearList(vars);
     memset(&rq, 0, sizeof rq);
-    bool continuation = false;
-    bool ended = false;
-    while (!serverStopRequested()) {
-      int n = bufmodReadLine(slot, line, sizeof line);
-      if (n < 1) {
-        ended = true;
-        break;
-      }
-      bool complete = line[n - 1] == '\n' || line[n - 1] == '\r';
-      if (continuation) {  // the rest of an over-long line: its start was kept, this is cut
-        continuation = !complete;
-        continue;
-      }
-      continuation = !complete && n == kLine - 1;
-      if (strcmp(line, "\r\n") == 0 || strcmp(line, "\n") == 0) {
-        if (rq.haveRequestLine) break;
-        continue;
-      }
-      classifyLine(vars, line, rq);
-    }
-    if (ended) break;
-    if (rq.haveRequestLine && g_config.accessLogging) snprintf(rq.logTarget, sizeof rq.logTarget, "%s", rq.target);
+    // The whole head must arrive within the time-out, and until it has the
+    // slot may go to a new client when every slot is taken.
+    bufmodAwaitRequest(slot, g_config.timeout);
+    Head head = readHead(slot, vars, rq);
+    bufmodRequestRead(slot);
+    if (head == Head::Ended) break;
+    if (g_config.accessLogging) snprintf(rq.logTarget, sizeof rq.logTarget, "%s", rq.target);
 
     if (counter == 1) rq.flags &= ~REQ_KEEPALIVE;
     // A POST body is not read: on a kept-alive connection its bytes would be
@@ -407,6 +455,15 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
     req.peer = peer;
     req.authUser = rq.user;
     int status;
+    if (head != Head::Complete) {
+      // A head this server will not read on: answered, then the connection
+      // ends (what the client still sends is drained so the answer arrives).
+      req.flags &= ~REQ_KEEPALIVE;
+      status = sendError(req, head == Head::UnknownMethod ? 501 : 431);
+      writeLogRecord("", peer, rq, status, req.bytesOut);
+      bufmodDrain(slot, SERVER_DRAIN_BYTES, SERVER_DRAIN_MS);
+      break;
+    }
     if (!rq.haveRequestLine) {
       status = sendError(req, 400);
       writeLogRecord("", peer, rq, status, req.bytesOut);
@@ -416,7 +473,8 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
       writeLogRecord(nullptr, peer, rq, 403, req.bytesOut);
       break;
     } else {
-      // The request target is the first blank-delimited token.
+      // The request target is the first blank-delimited token; it is read
+      // once, here, and every later step uses that one reading.
       char target[kLine];
       const char* t = rq.target;
       while (*t == ' ') t++;
@@ -426,35 +484,24 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
         n++;
       }
       target[n] = 0;
-      req.queryList = buildQueryList(vars, rq, target);
-      req.target = target;
-      if (req.queryList >= 0 && varmodHasVariable(req.queryList, "set") && varmodHasVariable(req.queryList, "list")) {
-        char list[256];
-        varmodGetVariable(req.queryList, "list", list, sizeof list - 1);
-        list[sizeof list - 1] = 0;
-        // A value that could break the header line sets no cookie.
-        if (!hasControlCharacter(list) && !hasControlCharacter(target)) {
-          char cookie[2400];
-          snprintf(cookie, sizeof cookie, "list=%s; path=%s; expires=Monday, 31-Dec-2029 23:59:59 GMT;", list,
-                   target);
-          int set = respmodSetCookie(slot, cookie);
-          if (set != 0) photoLog(LOG_CALL_FAILED, "respmodSetCookie() failed with error code %d", set);
-        }
+      ResolvedTarget rt;
+      int refused = rq.targetTooLong ? 414 : targetResolve(target, g_config.collectionsDir, &rt);
+      if (refused) {
+        // Nothing was checked, so nothing is counted for the host.
+        if (refused == 414) req.flags &= ~REQ_KEEPALIVE;
+        status = sendError(req, refused);
+        rq.flags = req.flags;
+      } else {
+        req.queryList = buildQueryList(vars, rq, target);
+        req.target = target;
+        req.resolved = &rt;
+        setViewCookie(slot, req.queryList, rt);
+        TargetObject object;
+        objectOpen(rt, &object);
+        req.object = &object;
+        defaultView(req, rt, object);
+        status = answer(req, rq, rt, object);
       }
-      char decoded[kLine];
-      snprintf(decoded, sizeof decoded, "%s", target);
-      char mapped[MAX_PATH];
-      serverMapPath(decoded, mapped, sizeof mapped);
-      if (req.queryList < 0 || !varmodHasVariable(req.queryList, "list")) {
-        char collection[256], type[32];
-        if (serverCollectionOfPath(mapped, collection, sizeof collection) &&
-            configGetCollectionType(collection, type, sizeof type)) {
-          const char* view = strcmp(type, "Photo") == 0 ? "filmstrip" : strcmp(type, "File") == 0 ? "details" : "icons";
-          if (req.queryList < 0) req.queryList = varmodCreateList();
-          if (req.queryList >= 0) varmodAddVariable(req.queryList, "list", view, 0);
-        }
-      }
-      status = answer(req, rq, decoded, mapped);
       writeLogRecord("", peer, rq, status, req.bytesOut);
       if (req.queryList >= 0) {
         int destroyed = varmodDestroyList(req.queryList);
@@ -467,5 +514,6 @@ DWORD WINAPI serverConnectionThread(LPVOID param) {
   }
   varmodDestroyList(vars);
   closeConnection();
+  serverConnectionEnded();
   return 0;
 }

@@ -39,6 +39,7 @@ int g_counting = 0;
 char g_file[256];
 char g_section[256];
 thread_local int g_lastError = 0;
+unsigned (*g_tickSource)() = nullptr;
 
 int fail(int code) {
   g_lastError = code;
@@ -178,16 +179,26 @@ int fwmodHostAccess(const char* address, int outcome) {
   char key[32];
   snprintf(key, sizeof key, "%s", address);
   if (outcome && g_counting == 0 && g_knownAddresses.count(key)) return 0;
-  uint32_t now = GetTickCount();
-  // One walk: counts that went stale are reset (unsigned differences stay
-  // right across the wrap of the tick count), and the address's record is found.
+  uint32_t now = g_tickSource ? g_tickSource() : GetTickCount();
+  // One walk: counts that went stale are reset, records that count nothing
+  // and went stale are dropped (unsigned differences stay right across the
+  // wrap of the tick count), and the address's record is found.
   FailureRecord r, mine{};
   int mineId = -1;
-  for (int pos = 0;; pos++) {
+  for (int pos = 0;;) {
     int id = listGetItemId(g_failures, pos);
     if (id < 0) break;
-    if (listGetItem(g_failures, id, &r, sizeof r) != sizeof r) continue;
-    if (r.count != 0 && now - r.lastEvent >= FWMOD_FAILURE_WINDOW_MS) {
+    if (listGetItem(g_failures, id, &r, sizeof r) != sizeof r) {
+      pos++;
+      continue;
+    }
+    bool stale = now - r.lastEvent >= FWMOD_FAILURE_WINDOW_MS;
+    if (stale && r.count == 0) {
+      if (listDeleteItem(g_failures, id) != 0) return fail(FWMOD_ERR_UPDATE);
+      g_knownAddresses.erase(r.address);
+      continue;  // the next record moved to this position
+    }
+    if (stale) {
       r.count = 0;
       r.lastEvent = now;
       if (listUpdateItem(g_failures, id, &r, sizeof r) != 0) return fail(FWMOD_ERR_UPDATE);
@@ -197,11 +208,13 @@ int fwmodHostAccess(const char* address, int outcome) {
       mineId = id;
       mine = r;
     }
+    pos++;
   }
   if (mineId >= 0) {
     // A success for a record without failures changes nothing that is ever
-    // read: its time only matters while it counts failures.
-    if (outcome && mine.count == 0) return 0;
+    // read: its time only matters while it counts failures. A request that
+    // needed no password never changes a count.
+    if (outcome == FWMOD_OUTCOME_SEEN || (outcome && mine.count == 0)) return 0;
     int before = mine.count;
     mine.lastEvent = now;
     if (outcome) {
@@ -220,6 +233,19 @@ int fwmodHostAccess(const char* address, int outcome) {
   if (listAddItem(g_failures, &fresh, sizeof fresh) < 0) return fail(FWMOD_ERR_LIST);
   g_knownAddresses.insert(fresh.address);
   return 0;
+}
+
+void fwmodSetTickSource(unsigned (*source)()) {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  g_tickSource = source;
+}
+
+int fwmodGetFailureRecordCount() {
+  std::lock_guard<std::mutex> lock(g_mutex);
+  if (!g_initialised) return fail(FWMOD_ERR_NOT_INIT);
+  int n = 0;
+  while (listGetItemId(g_failures, n) >= 0) n++;
+  return n;
 }
 
 int fwmodGetFailureCount(const char* address) {

@@ -20,7 +20,21 @@ constexpr unsigned FWMOD_FAILURE_WINDOW_MS = 300000;
 int fwmodInit(const char* configFile, const char* section);
 int fwmodShutdown();
 int fwmodIsHostAllowed(const char* address);
-int fwmodHostAccess(const char* address, int outcome);  // outcome 1 success, 0 password failure
+// Outcomes of fwmodHostAccess.
+enum {
+  FWMOD_OUTCOME_FAILURE = 0,  // a wrong or missing password
+  FWMOD_OUTCOME_SUCCESS = 1,  // a right password: the count goes back to 0
+  FWMOD_OUTCOME_SEEN = 2,     // a request that needed no password: known from now on, count unchanged
+};
+// Records the outcome of a request for the host. Records that count nothing
+// and saw no event within the failure window are dropped on the way, so the
+// list holds only hosts of the last five minutes.
+int fwmodHostAccess(const char* address, int outcome);
+// Records in the failure list (for tests and the status display).
+int fwmodGetFailureRecordCount();
+// Replaces the millisecond tick count the failure window is measured with
+// (null: the system's). For tests.
+void fwmodSetTickSource(unsigned (*source)());
 int fwmodGetFailureCount(const char* address);
 int fwmodAddTarget(const char* target);
 int fwmodSetPolicy(int policy);

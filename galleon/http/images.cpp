@@ -2,7 +2,9 @@
 
 #include "bufmod.h"
 #include "config.h"
+#include "object.h"
 #include "respmod.h"
+#include "target.h"
 #include "thumb.h"
 #include "varmod.h"
 
@@ -13,9 +15,6 @@
 #include <mutex>
 #include <string>
 #include <strings.h>
-
-// Records the outcome of a password check for the host (the connection's).
-void fwmodHostAccessReport(const char* peer, int outcome);
 
 namespace {
 
@@ -67,16 +66,16 @@ int sendImage(HttpRequest* req, time_t lastModified, long expiresIn, const char*
     return 200;
 }
 
-int sendError(HttpRequest* req, int status) {
-    int body = respmodSendError(req->slot, status, req->flags, req->timeout, req->max, nullptr);
-    req->bytesOut = body > 0 && !(req->flags & REQ_HEAD) ? static_cast<unsigned long>(body) : 0;
-    return status;
-}
-
-int sendIcon(HttpRequest* req, const char* path, bool small) {
+// The icon of what the request names: a found object by its real kind and
+// name, anything else (missing or hidden) by the type its name suggests.
+int sendIcon(HttpRequest* req, bool small) {
     const unsigned char* data;
     int size;
-    if (!imagesIcon(req->module, path, small, &data, &size)) return 500;
+    const ResolvedTarget& rt = *req->resolved;
+    const TargetObject& object = *req->object;
+    bool folder = object.fd >= 0 ? object.directory : rt.urlPath[std::strlen(rt.urlPath) - 1] == '/';
+    if (!imagesTypeIcon(req->module, object.fd >= 0 ? object.realPath : rt.urlPath, folder, small, &data, &size))
+        return 500;
     return sendImage(req, builtinDate(req->module), kDay, imagesContentType(data, size), data, size);
 }
 
@@ -86,10 +85,11 @@ bool isJpegType(const char* path) {
     return strcasecmp(type, "image/jpeg") == 0 || strcasecmp(type, "image/jpg") == 0;
 }
 
-int thumbnail(HttpRequest* req, const char* path) {
-    bool jpeg = isJpegType(path) && httpPathInsideCollections(path);
+int thumbnail(HttpRequest* req) {
+    const TargetObject& object = *req->object;
+    bool jpeg = object.file && isJpegType(object.realPath);
     if (jpeg && (req->flags & REQ_IF_MODIFIED) && req->ifModifiedSince && *req->ifModifiedSince &&
-        !respmodIfModifiedSince(path, req->ifModifiedSince)) {
+        !respmodIfModifiedSinceTime(object.st.st_mtime, req->ifModifiedSince)) {
         if (respmodSendHeader(req->slot, 304, req->flags, req->timeout, req->max) != 0 ||
             bufmodWrite(req->slot, "\r\n", 2) != 0)
             return 500;
@@ -98,74 +98,73 @@ int thumbnail(HttpRequest* req, const char* path) {
     if (jpeg) {
         unsigned char* bytes = nullptr;
         FILETIME t;
-        int size = thumbMake(path, THUMB_BOX, THUMB_BOX, &bytes, &t);
+        int size = thumbMake(object.realPath, THUMB_BOX, THUMB_BOX, &bytes, &t);
         if (size > 0) {
             int status = sendImage(req, fileTimeToUnix(t), 0, "image/jpeg", bytes, size);
             std::free(bytes);
             return status;
         }
     }
-    return sendIcon(req, path, false);
+    return sendIcon(req, false);
+}
+
+// Reads a decimal number of at most 18 digits (no sign); false otherwise.
+bool parseCount(const char*& p, long long* value) {
+    int digits = 0;
+    long long v = 0;
+    while (*p >= '0' && *p <= '9') {
+        if (++digits > 18) return false;
+        v = v * 10 + (*p++ - '0');
+    }
+    *value = v;
+    return digits > 0;
+}
+
+// "/cip:" text 'diameter,used,free': three unsigned decimals; the last one
+// may be followed by a blank, tab or line end.
+bool parseUsage(const char* text, long long* diameter, long long* used, long long* free) {
+    const char* p = text;
+    if (!parseCount(p, diameter) || *p++ != ',') return false;
+    if (!parseCount(p, used) || *p++ != ',') return false;
+    if (!parseCount(p, free)) return false;
+    return !*p || std::strchr(" \t\r\n", *p);
 }
 
 }  // namespace
 
 int imageAnswer(HttpRequest* req) {
-    if (!req || !req->target) return 500;
+    if (!req || !req->resolved || !req->object) return 500;
     req->bytesOut = 0;
-    char target[1024];
-    std::snprintf(target, sizeof target, "%s", req->target);
-    if (char* q = std::strchr(target, '?')) *q = 0;
-    urlDecode(target);
-    char* colon = std::strchr(target, ':');
-    if (!colon || !colon[1]) return 500;
-    *colon = 0;
-    const char* prefix = target;
-    char* imagePath = colon + 1;
-    imagePath[std::strcspn(imagePath, "\r\n")] = 0;
-    if (!*imagePath) return 500;
-
-    bool gated = strcasecmp(prefix, "/cid") == 0 || strcasecmp(prefix, "/cib") == 0 || strcasecmp(prefix, "/cif") == 0;
-    if (!gated) fwmodHostAccessReport(req->peer, 1);
-
-    if (strcasecmp(prefix, "/cii") == 0) {
-        const char* slash = std::strrchr(imagePath, '/');
-        const unsigned char* data;
-        int size;
-        if (!imagesBuiltin(req->module, slash ? slash + 1 : imagePath, &data, &size)) return 500;
-        return sendImage(req, builtinDate(req->module), kDay, imagesContentType(data, size), data, size);
+    const ResolvedTarget& rt = *req->resolved;
+    // The name or numbers of "/cii:" and "/cip:" are the last segment of the image path.
+    const char* slash = std::strrchr(rt.urlPath, '/');
+    const char* last = slash ? slash + 1 : rt.urlPath;
+    switch (rt.kind) {
+        case TARGET_CII: {
+            const unsigned char* data;
+            int size;
+            if (!*last || !imagesBuiltin(req->module, last, &data, &size)) return 500;
+            return sendImage(req, builtinDate(req->module), kDay, imagesContentType(data, size), data, size);
+        }
+        case TARGET_CIP: {
+            long long diameter, used, free;
+            // Each number fits 18 digits, so their sum cannot overflow.
+            if (!parseUsage(last, &diameter, &used, &free) || diameter < 1) return 500;
+            if (diameter > 200) diameter = 200;
+            std::string png = imagesUsagePicture(static_cast<int>(diameter), used, free);
+            if (png.empty()) return 500;
+            return sendImage(req, builtinDate(req->module), kMinute, "image/png", png.data(),
+                             static_cast<int>(png.size()));
+        }
+        // Icons and thumbnails passed the password checks of their path and
+        // object in the connection, like the files themselves.
+        case TARGET_CID:
+            return sendIcon(req, true);
+        case TARGET_CIB:
+            return sendIcon(req, false);
+        case TARGET_CIF:
+            return thumbnail(req);
+        default:
+            return 500;
     }
-    if (strcasecmp(prefix, "/cip") == 0) {
-        const char* slash = std::strrchr(imagePath, '/');
-        const char* p = slash ? slash + 1 : imagePath;
-        char* end;
-        long long diameter = std::strtoll(p, &end, 10);
-        if (*end != ',') return 500;
-        long long used = std::strtoll(end + 1, &end, 10);
-        if (*end != ',') return 500;
-        long long free = std::strtoll(end + 1, &end, 10);
-        if (*end && !std::strchr(" \t\r\n", *end)) return 500;
-        if (diameter > 200) diameter = 200;
-        std::string png = imagesUsagePicture(static_cast<int>(diameter), used, free);
-        if (png.empty()) return 500;
-        return sendImage(req, builtinDate(req->module), kMinute, "image/png", png.data(), static_cast<int>(png.size()));
-    }
-    bool small = strcasecmp(prefix, "/cid") == 0;
-    bool large = strcasecmp(prefix, "/cib") == 0;
-    bool thumb = strcasecmp(prefix, "/cif") == 0;
-    if (!small && !large && !thumb) return 500;
-
-    // Icons and thumbnails show what a collection holds, so they pass the
-    // collection's password check like the files themselves.
-    if (std::strstr(imagePath, "..")) return sendError(req, 400);
-    if (!httpPasswordGate(req, imagePath)) return 401;
-    fwmodHostAccessReport(req->peer, 1);
-
-    char path[MAX_PATH];
-    const char* rel = imagePath;
-    if (*rel == '/') ++rel;
-    int n = std::snprintf(path, sizeof path, "%s/%s", g_config.collectionsDir, rel);
-    if (n < 0 || n >= static_cast<int>(sizeof path)) return 500;
-    if (thumb) return thumbnail(req, path);
-    return sendIcon(req, path, small);
 }

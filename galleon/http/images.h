@@ -16,6 +16,9 @@ bool imagesBuiltin(HMODULE module, const char* name, const unsigned char** data,
 // Icon of a file or folder path, small (16 x 16) or large (32 x 32): the PNG
 // bytes of the icon of its type family, or false.
 bool imagesIcon(HMODULE module, const char* path, bool small, const unsigned char** data, int* size);
+// The same without looking at the file system: by the name's type, or a folder.
+bool imagesTypeIcon(HMODULE module, const char* name, bool folder, bool small, const unsigned char** data,
+                    int* size);
 
 // Usage picture: a pie of `used` against `free` in a diameter x diameter
 // PNG (diameter at most 200). Returns the PNG bytes, empty on failure.

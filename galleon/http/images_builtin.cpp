@@ -27,8 +27,14 @@ bool imagesIcon(HMODULE module, const char* path, bool small, const unsigned cha
     size_t len = std::strlen(path);
     bool folder = (attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_DIRECTORY)) ||
                   (attrs == INVALID_FILE_ATTRIBUTES && len && path[len - 1] == '/');
-    std::string name = std::string("icon_") + (folder ? "folder" : mimeIconFamily(path)) + (small ? "_16" : "_32");
-    return imagesBuiltin(module, name.c_str(), data, size);
+    return imagesTypeIcon(module, path, folder, small, data, size);
+}
+
+bool imagesTypeIcon(HMODULE module, const char* name, bool folder, bool small, const unsigned char** data,
+                    int* size) {
+    if (!name) return false;
+    std::string icon = std::string("icon_") + (folder ? "folder" : mimeIconFamily(name)) + (small ? "_16" : "_32");
+    return imagesBuiltin(module, icon.c_str(), data, size);
 }
 
 std::string imagesUsagePicture(int diameter, long long used, long long free) {

@@ -6,8 +6,10 @@
 #include <atomic>
 #include <mutex>
 #include <poll.h>
+#include <condition_variable>
 #include <set>
 #include <unistd.h>
+#include <vector>
 
 #include "config.h"
 #include "listmod.h"
@@ -37,6 +39,11 @@ std::atomic<bool> g_stopRequested{false};
 // finished thread has already closed and the system handed out again.
 std::mutex g_openMutex;
 std::set<int> g_openSockets;
+// Connection threads that have not yet returned (with g_openMutex): the stop
+// waits for every one, tracked in the list or not, before the modules they
+// use are shut down and the library unloaded.
+std::condition_variable g_threadEnded;
+int g_liveThreads = 0;
 
 void stopFailed(const char* status, int error) {
   g_lastError = error;
@@ -55,9 +62,18 @@ void serverUnregisterSocket(int sock) {
   g_openSockets.erase(sock);
 }
 
-static void shutdownIfOpen(int sock) {
+void serverConnectionEnded() {
   std::lock_guard<std::mutex> lock(g_openMutex);
-  if (g_openSockets.count(sock)) shutdown(sock, SHUT_RDWR);
+  g_liveThreads--;
+  g_threadEnded.notify_all();
+}
+
+// Shuts down every open connection socket, which wakes its thread blocked
+// in a read or a write, and waits until every connection thread has ended.
+static void endAllConnections() {
+  std::unique_lock<std::mutex> lock(g_openMutex);
+  for (int sock : g_openSockets) shutdown(sock, SHUT_RDWR);
+  g_threadEnded.wait(lock, [] { return g_liveThreads == 0; });
 }
 
 void serverGetStatusText(char* buffer, int size) {
@@ -143,6 +159,10 @@ DWORD WINAPI serverListenerThread(LPVOID) {
       SOCKET sock = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
       if (sock != INVALID_SOCKET) {
         serverRegisterSocket(sock);
+        {
+          std::lock_guard<std::mutex> lock(g_openMutex);
+          g_liveThreads++;  // the thread's last act is serverConnectionEnded
+        }
         DWORD threadId = 0;
         HANDLE thread = CreateThread(nullptr, 0, serverConnectionThread,
                                      reinterpret_cast<LPVOID>(static_cast<intptr_t>(sock)), CREATE_SUSPENDED,
@@ -150,6 +170,7 @@ DWORD WINAPI serverListenerThread(LPVOID) {
         if (!thread) {
           serverUnregisterSocket(sock);
           closesocket(sock);
+          serverConnectionEnded();
           photoLog(LOG_CALL_FAILED, "CreateThread() failed");
         } else {
           ConnectionRecord record{};
@@ -184,10 +205,10 @@ DWORD WINAPI serverListenerThread(LPVOID) {
   serverSetStatusText("Stopping...");
   g_stopRequested = true;  // also when the event was set without serverRequestStop
   g_running = 0;
+  endAllConnections();
   ConnectionRecord record;
   while (connections >= 0 && listTakeItem(connections, -1, &record, sizeof record) == sizeof record) {
-    shutdownIfOpen(record.sock);
-    WaitForSingleObject(record.thread, INFINITE);
+    WaitForSingleObject(record.thread, INFINITE);  // it has left the plug-in's code only now
     CloseHandle(record.thread);
   }
   if (connections >= 0) {

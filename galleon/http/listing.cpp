@@ -3,7 +3,9 @@
 #include "bufmod.h"
 #include "config.h"
 #include "listing_page.h"
+#include "object.h"
 #include "respmod.h"
+#include "target.h"
 #include "varmod.h"
 
 #include <cstdio>
@@ -42,20 +44,24 @@ ListingOptions optionsOf(int list) {
 
 }  // namespace
 
+// The item position of the preview: a decimal of at most nine digits, else 0.
+static unsigned itemOf(int list) {
+    std::string text = queryValue(list, "item");
+    if (text.empty() || text.size() > 9 || text.find_first_not_of("0123456789") != std::string::npos) return 0;
+    return static_cast<unsigned>(std::strtoul(text.c_str(), nullptr, 10));
+}
+
 int listingAnswer(HttpRequest* req) {
-    if (!req || !req->target) return -2;
+    if (!req || !req->resolved || !req->object || !req->object->directory) return -2;
     req->bytesOut = 0;
-    char decoded[1024];
-    std::snprintf(decoded, sizeof decoded, "%s", req->target);
-    if (char* q = std::strchr(decoded, '?')) *q = 0;
-    urlDecode(decoded);
-    std::string urlPath = decoded;
-    if (urlPath.empty() || urlPath[0] != '/') urlPath.insert(0, "/");
+    // The folder as the connection resolved and opened it: its URL path for
+    // the page, its real location for the enumeration.
+    std::string urlPath = req->resolved->urlPath;
     if (urlPath.back() != '/') urlPath += '/';
-    std::string dirPath = std::string(g_config.collectionsDir) + urlPath;
+    std::string dirPath = std::string(req->object->realPath) + "/";
 
     ListingOptions options = optionsOf(req->queryList);
-    unsigned item = static_cast<unsigned>(std::strtoul(queryValue(req->queryList, "item").c_str(), nullptr, 10));
+    unsigned item = itemOf(req->queryList);
     std::string page;
     if (!listingPage(dirPath, urlPath, options, item, &page)) return -3;
 

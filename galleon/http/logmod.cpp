@@ -95,6 +95,7 @@ int logmodFormatDate(char* buffer, int size, time_t when) {
 void logmodEscape(const char* in, char* out, int size) {
   if (!out || size < 1) return;
   int n = 0;
+  int keep = 0;  // end of the last piece that leaves room for the cut mark
   for (const unsigned char* p = reinterpret_cast<const unsigned char*>(in ? in : ""); *p; p++) {
     char piece[5];
     int len;
@@ -104,9 +105,17 @@ void logmodEscape(const char* in, char* out, int size) {
       piece[0] = static_cast<char>(*p);
       len = 1;
     }
-    if (n + len > size - 1) break;
+    if (n + len > size - 1) {
+      // Cut between two pieces, never inside an escape, and say so.
+      n = keep;
+      int mark = size - 1 - n < 3 ? size - 1 - n : 3;
+      memcpy(out + n, "...", mark);
+      n += mark;
+      break;
+    }
     memcpy(out + n, piece, len);
     n += len;
+    if (n <= size - 1 - 3) keep = n;
   }
   out[n] = 0;
 }

@@ -19,6 +19,7 @@ int logmodShutdown();
 int logmodFormatDate(char* buffer, int size, time_t when);
 // Copies text for a quoted log field: '"', '\' and bytes outside printable
 // ASCII become "\xhh", so a field can neither end its quotes nor split a record.
+// A text that does not fit is cut between two escapes and ends in "...".
 void logmodEscape(const char* in, char* out, int size);
 // The lines the list box shows (newest last): count, and the line at a position.
 int logmodGetShownCount();

@@ -17,37 +17,6 @@
 #include "server.h"
 #include "varmod.h"
 
-int serverMapPath(char* requestPath, char* out, int size) {
-  urlDecode(requestPath);
-  const char* p = requestPath;
-  if (*p == '/' || *p == '\\') p++;
-  int n = snprintf(out, size, "%s", g_config.collectionsDir);
-  if (n >= size) n = size - 1;
-  if (n > 0 && out[n - 1] != '/' && n < size - 1) out[n++] = '/';
-  for (; *p && *p != '?' && n < size - 1; p++) out[n++] = *p;
-  out[n] = 0;
-  return n;
-}
-
-int serverCollectionOfPath(const char* path, char* name, int size) {
-  if (!path || !name || size < 1) return 0;
-  name[0] = 0;
-  size_t rootLen = strlen(g_config.collectionsDir);
-  size_t len = strlen(path);
-  if (len == 0 || path[len - 1] != '/') return 0;
-  if (strncasecmp(path, g_config.collectionsDir, rootLen) != 0) return 0;
-  struct stat st{};
-  if (stat(path, &st) != 0 || !S_ISDIR(st.st_mode)) return 0;
-  const char* rest = path + rootLen;
-  if (*rest == '/') rest++;
-  const char* end = strchr(rest, '/');
-  if (!end || end == rest) return 0;
-  int n = static_cast<int>(end - rest) < size - 1 ? static_cast<int>(end - rest) : size - 1;
-  memcpy(name, rest, n);
-  name[n] = 0;
-  return 1;
-}
-
 // The collections directory with every link resolved, cached per thread for
 // the configured directory.
 static bool resolvedRoot(char* out, int size) {
@@ -63,6 +32,8 @@ static bool resolvedRoot(char* out, int size) {
   snprintf(out, size, "%s", root);
   return true;
 }
+
+int httpCollectionsRealPath(char* out, int size) { return resolvedRoot(out, size) ? 1 : 0; }
 
 int httpPathInsideCollections(const char* path) {
   char root[PATH_MAX], resolved[PATH_MAX];

@@ -28,6 +28,8 @@ const StatusEntry kStatuses[] = {
      "This server could not verify that you are authorized to access the document requested."},
     {403, "Forbidden", "You are not authorized to access this resource."},
     {404, "Not Found", "The resource you were attempting to access does not currently reside on this server."},
+    {414, "Request-URI Too Long", "The address you requested is longer than this server accepts."},
+    {431, "Request Header Fields Too Large", "Your browser sent more header data than this server accepts."},
     {500, "Internal Server Error", "There was an internal server error in processing your request."},
     {501, "Not Implemented", "The method that you are requesting is not supported by this server."},
 };

@@ -4,6 +4,13 @@
 
 constexpr int SERVER_MAX_REQUESTS = 100;  // requests one connection may carry
 constexpr int SERVER_LINE_SIZE = 1024;
+// Limits of one request head: header lines after the request line, and bytes
+// in all (over-long lines included). A head beyond them is answered 431.
+constexpr int SERVER_MAX_HEADER_LINES = 100;
+constexpr int SERVER_MAX_HEAD_BYTES = 32768;
+// What a refused connection may still send before it is closed.
+constexpr int SERVER_DRAIN_BYTES = 1 << 20;
+constexpr int SERVER_DRAIN_MS = 1000;
 
 // Listener thread entry: 1 after an orderly stop, 0 after a failure to start.
 DWORD WINAPI serverListenerThread(LPVOID unused);
@@ -21,12 +28,6 @@ void serverRequestStop();
 void serverClearStop();
 bool serverStopRequested();
 
-// Request path (cut at '?') onto the file-system path below the collections
-// directory; the path is URL-decoded in place first. Returns the length.
-int serverMapPath(char* requestPath, char* out, int size);
-// Collection name of a file-system path (a directory inside the collections
-// root, the request having ended with '/'); 1 found, 0 not.
-int serverCollectionOfPath(const char* path, char* name, int size);
 // Base64 of Basic credentials: NUL-terminated, at most size - 1 bytes. Returns the length.
 int serverDecodeBase64(const char* in, char* out, int size);
 // Query form of a cookie: 'a=1; b=2' becomes 'b=2&a=1'.

@@ -77,7 +77,11 @@ int initialise(const char* logName) {
   g_serverThread = nullptr;
 
   logIfFailed("logmodInit", logmodInit(g_config.accessLogPath, nullptr));
-  logIfFailed("pwdmodInit", pwdmodInit(g_config.userDbPath));
+  int users = pwdmodInit(g_config.userDbPath);
+  logIfFailed("pwdmodInit", users);
+  if (users == PWDMOD_ERR_DAMAGED)
+    photoLog(LOG_CALL_FAILED, "%s could not be read whole; protected collections stay closed until it is repaired",
+             g_config.userDbPath);
   int rc = listInit();
   g.ownsListmod = rc == 0;
   logIfFailed("listInit", rc, true);
@@ -128,7 +132,13 @@ int serverStart(int priority) {
 void serverStop(DWORD waitMs) {
   if (!g_serverThread) return;
   serverRequestStop();
-  WaitForSingleObject(g_serverThread, waitMs);
+  // The listener ends its connections and waits for their threads (a
+  // thumbnail being made, say); the modules they use must outlive them.
+  if (WaitForSingleObject(g_serverThread, waitMs) == WAIT_TIMEOUT) {
+    photoLog(LOG_CALL_FAILED, "The server did not stop within %lu ms; waiting for its connections",
+             static_cast<unsigned long>(waitMs));
+    WaitForSingleObject(g_serverThread, INFINITE);
+  }
   CloseHandle(g_serverThread);
   g_serverThread = nullptr;
   serverClearStop();

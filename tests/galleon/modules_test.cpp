@@ -4,7 +4,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <csignal>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -220,23 +222,6 @@ TEST(ServerHelpers, TurnsCookiesIntoQueriesAndDecodesCredentials) {
   EXPECT_STREQ(small, "ann");
 }
 
-TEST(ServerHelpers, MapsRequestPathsBelowTheCollections) {
-  snprintf(g_config.collectionsDir, sizeof g_config.collectionsDir, "/data/Collections");
-  char path[] = "/a%20b/c.jpg";
-  char out[MAX_PATH];
-  serverMapPath(path, out, sizeof out);
-  EXPECT_STREQ(out, "/data/Collections/a b/c.jpg");
-  char traversal[] = "/x/..%2F..%2Fwindows/win.ini";
-  serverMapPath(traversal, out, sizeof out);
-  EXPECT_NE(strstr(out, ".."), nullptr);
-  char dir[] = "/Holiday/";
-  serverMapPath(dir, out, sizeof out);
-  EXPECT_STREQ(out, "/data/Collections/Holiday/");
-  std::string longPath = "/" + std::string(400, 'n');
-  serverMapPath(longPath.data(), out, sizeof out);
-  EXPECT_EQ(strlen(out), (size_t)MAX_PATH - 1);
-}
-
 TEST(Respmod, FormatsDatesAndTestsIfModifiedSince) {
   char date[64];
   time_t t = 1085155200;  // Fri, 21 May 2004 16:00:00 GMT
@@ -383,10 +368,86 @@ TEST_F(Pwdmod, SavesTheListFileForItsOwnerAndReadsItBack) {
   EXPECT_EQ(pwdmodCheckPassword("system", "pw2", "B"), 1);
   EXPECT_EQ(pwdmodCheckPassword("system", "pw1", "A"), 1);
   ASSERT_EQ(pwdmodShutdown(), 0);
-  // A size field of 0 or below reads as an empty database.
-  std::ofstream(db(), std::ios::binary).write("\0\0\0\0garbage", 11);
+  EXPECT_FALSE(fs::exists(db() + ".tmp"));
+}
+
+TEST_F(Pwdmod, AFileThatCannotBeReadWholeKeepsEveryCollectionClosed) {
   ASSERT_EQ(pwdmodInit(db().c_str()), 0);
-  EXPECT_EQ(pwdmodResourceExists("A"), 0);
+  pwdmodAddUser("system", "pw1", "A");
+  pwdmodAddUser("system", "pw2", "B");
+  ASSERT_EQ(pwdmodShutdown(), 0);
+  std::string whole;
+  {
+    std::ifstream in(db(), std::ios::binary);
+    whole.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  std::string sizeZero("\0\0\0\0garbage", 11);
+  std::string hugeSize = std::string("\xff\xff\xff\x7f", 4) + whole.substr(4);
+  for (const std::string& damaged : {whole.substr(0, 4 + 560 + 100), whole.substr(0, 3), sizeZero, hugeSize}) {
+    std::ofstream(db(), std::ios::binary | std::ios::trunc) << damaged;
+    EXPECT_EQ(pwdmodInit(db().c_str()), PWDMOD_ERR_DAMAGED) << damaged.size();
+    EXPECT_EQ(pwdmodIsLocked(), 1);
+    // Not public: every collection is protected and no password opens it.
+    EXPECT_EQ(pwdmodResourceHasPassword("A"), 1);
+    EXPECT_EQ(pwdmodResourceHasPassword("Public"), 1);
+    EXPECT_EQ(pwdmodCheckPassword("system", "pw1", "A"), 0);
+    EXPECT_EQ(pwdmodAddUser("system", "new", "C"), PWDMOD_ERR_DAMAGED);
+    // Shut-down leaves the file for repair rather than saving a shortened list.
+    EXPECT_EQ(pwdmodShutdown(), 0);
+    std::ifstream in(db(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), damaged);
+    EXPECT_EQ(pwdmodIsLocked(), 0);
+  }
+  // An unreadable file is no empty database either.
+  std::ofstream(db(), std::ios::binary | std::ios::trunc) << whole;
+  chmod(db().c_str(), 0);
+  if (access(db().c_str(), R_OK) != 0) {  // root reads it anyway
+    EXPECT_EQ(pwdmodInit(db().c_str()), PWDMOD_ERR_DAMAGED);
+    EXPECT_EQ(pwdmodResourceHasPassword("B"), 1);
+    pwdmodShutdown();
+  }
+  chmod(db().c_str(), 0600);
+  // The whole file reads as before.
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  EXPECT_EQ(pwdmodCheckPassword("system", "pw2", "B"), 1);
+}
+
+TEST_F(Pwdmod, ASaveKilledHalfWayLeavesTheOldFileOrTheNewOneNeverAShortOne) {
+  // A child saves the database over and over, switching between 300 and 150
+  // records; it is killed at random moments.
+  auto fill = [](int count) {
+    for (int i = 0; i < 300; i++) {
+      std::string name = "R" + std::to_string(i);
+      if (i < count) pwdmodAddUser("system", "pw", name.c_str());
+      else pwdmodDeleteUserResource("system", name.c_str());
+    }
+  };
+  ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+  fill(300);
+  ASSERT_EQ(pwdmodShutdown(), 0);
+  const uintmax_t big = 4 + 300 * 560, small = 4 + 150 * 560;
+  srand(12345);
+  for (int round = 0; round < 20; round++) {
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      for (int i = 0;; i++) {
+        if (pwdmodInit(db().c_str()) != 0) _exit(3);
+        fill(i % 2 ? 300 : 150);
+        pwdmodShutdown();
+      }
+    }
+    usleep(5000 + rand() % 40000);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status)) << "the child stopped by itself: " << WEXITSTATUS(status);
+    uintmax_t size = fs::file_size(db());
+    ASSERT_TRUE(size == big || size == small) << "round " << round << ": " << size << " bytes";
+    ASSERT_EQ(pwdmodInit(db().c_str()), 0);
+    EXPECT_EQ(pwdmodCheckPassword("system", "pw", "R0"), 1);
+    ASSERT_EQ(pwdmodShutdown(), 0);
+  }
 }
 
 TEST(Logmod, FormatsTheDateWithTheZoneOffset) {
@@ -419,7 +480,14 @@ TEST(Logmod, EscapesQuotesBackslashesAndControlBytes) {
   EXPECT_STREQ(out, "a\\x22b\\x5cc\\x0d\\x0ad\\x7f\\xe9");
   char small[6];
   logmodEscape("ab\"cd", small, sizeof small);
-  EXPECT_STREQ(small, "ab");  // an escape is never cut in half
+  EXPECT_STREQ(small, "ab...");  // an escape is never cut in half, and the cut is marked
+  logmodEscape("abcde", small, sizeof small);
+  EXPECT_STREQ(small, "abcde");
+  logmodEscape("abcdef", small, sizeof small);
+  EXPECT_STREQ(small, "ab...");
+  char tiny[3];
+  logmodEscape("\x01xyz", tiny, sizeof tiny);
+  EXPECT_STREQ(tiny, "..");
 }
 
 TEST(Logmod, ShowsTheLastLinesOfTheLogAndAppendsRecords) {
