@@ -1,5 +1,5 @@
-// Image paths ("/cip:", "/cid:", "/cib:", "/cif:", "/cii:" targets) through
-// the image handler, with and without the collection's password, and the
+// Image paths ("/cip:", "/cid:", "/cib:", "/cif:", "/cii:" targets), resolved
+// and looked up as the connection does, through the image handler; and the
 // picture headers the handler reads sizes from.
 #include <windows.h>
 
@@ -8,10 +8,13 @@
 #include <string>
 
 #include "bufmod.h"
+#include "config.h"
 #include "galleon_env.h"
 #include "images_probe.h"
+#include "object.h"
 #include "request.h"
 #include "respmod.h"
+#include "target.h"
 #include "varmod.h"
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
@@ -26,6 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   std::string target(reinterpret_cast<const char*>(data + 1), size - 1);
   target = target.c_str();
+  static ResolvedTarget resolved;
+  if (targetResolve(target.c_str(), g_config.collectionsDir, &resolved) != 0 || resolved.kind == TARGET_PLAIN)
+    return 0;
+  TargetObject object;
+  objectOpen(resolved, &object);
   int vars = varmodCreateList();
   HttpRequest req{};
   req.flags = (data[0] & 1) ? REQ_HEAD : REQ_GET;
@@ -40,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   req.varList = vars;
   req.queryList = -1;
   req.target = target.c_str();
+  req.resolved = &resolved;
+  req.object = &object;
   req.hostName = "";
   req.ifModifiedSince = "If-Modified-Since: Thu, 01 Jan 2037 00:00:00 GMT";
   req.peer = "192.0.2.1";

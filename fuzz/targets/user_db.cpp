@@ -1,9 +1,13 @@
 // The user database "galleon.dbu" (a record size, then records) loaded from
-// arbitrary bytes, questioned for every collection it names, saved and loaded
-// again: the second load must know the same protected collections.
+// arbitrary bytes. A sound file is questioned for every collection it names,
+// saved and loaded again: the second load must know the same protected
+// collections. A damaged one must leave every collection closed and the file
+// as it was.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -26,7 +30,18 @@ std::vector<std::string> namesIn(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string path = fuzz::writeFile("galleon.dbu", data, size);
-  if (pwdmodInit(path.c_str()) != 0) return 0;
+  int rc = pwdmodInit(path.c_str());
+  if (rc == PWDMOD_ERR_DAMAGED) {
+    if (!pwdmodIsLocked() || pwdmodResourceHasPassword("Private") != 1 || pwdmodResourceHasPassword("Any") != 1 ||
+        pwdmodCheckPassword("system", "", "Any") == 1 || pwdmodAddUser("system", "x", "New") == 0)
+      std::abort();
+    pwdmodShutdown();
+    std::ifstream in(path, std::ios::binary);
+    std::string after((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (after != std::string(reinterpret_cast<const char*>(data), size)) std::abort();
+    return 0;
+  }
+  if (rc != 0) return 0;
   std::vector<std::string> names = namesIn(data, size);
   std::vector<int> protectedBefore;
   char password[64];
