@@ -3,6 +3,7 @@
 // load must give the same services and ranges.
 #include <cstdint>
 #include <cstdlib>
+#include <cctype>
 #include <cstring>
 #include <strings.h>
 #include <string>
@@ -55,6 +56,13 @@ bool plainNames(const std::vector<Service>& services) {
   }
   return true;
 }
+size_t sectionCount(const uint8_t* data, size_t size) {
+  std::string text(reinterpret_cast<const char*>(data), size);
+  for (char& c : text) c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
+  size_t count = 0;
+  for (size_t at = text.find(kSection); at != std::string::npos; at = text.find(kSection, at + 1)) count++;
+  return count;
+}
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -67,6 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (servicemodInit(path.c_str(), kSection) != 0) std::abort();
   std::vector<Service> second = listServices();
   servicemodShutdown();
-  if (plainNames(first) && !(first == second)) std::abort();
+  // A file with the section twice is read from its first copy, and a save
+  // replaces only that copy: such a file is not expected to read back alike.
+  if (plainNames(first) && sectionCount(data, size) == 1 && !(first == second)) std::abort();
   return 0;
 }
