@@ -42,6 +42,12 @@ int zelextLog(const char *source, int level, const char *format, ...)
  * default mailslot. Returns 1. */
 int zelextLogShutdown(void);
 
+/* Writes the time stamp of a record for a local time into field (ZELLOG_STAMP_SIZE
+ * bytes, zero-filled by the caller): "dd/mm/yyyy hh:mm:ss.cc", the last two
+ * digits hundredths of a second, at most 23 characters. */
+void zellogFormatStamp(int year, int month, int day, int hour, int minute, int second, int millisecond,
+                       char *field);
+
 /* The mailslot path for a name: "//./mailslot/NAME". */
 void zelextLogSlotPath(const char *name, char *path, int size);
 

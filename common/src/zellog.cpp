@@ -97,11 +97,7 @@ void startWriter() {
 void formatStamp(char *field) {
     SYSTEMTIME t;
     GetLocalTime(&t);
-    char stamp[64];
-    std::snprintf(stamp, sizeof stamp, "%.2d/%.2d/%d %.2d:%.2d:%.2d.%.2d", t.wDay, t.wMonth, t.wYear,
-                  t.wHour, t.wMinute, t.wSecond, t.wMilliseconds / 10);
-    // The field keeps at most 23 characters and its NUL (zero-filled before).
-    std::memcpy(field, stamp, strnlen(stamp, ZELLOG_STAMP_SIZE - 1));
+    zellogFormatStamp(t.wYear, t.wMonth, t.wDay, t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, field);
 }
 
 PendingRecord *makeRecord(const char *source, int level, const char *text, std::size_t n) {
@@ -205,4 +201,13 @@ int zelextLogShutdown(void) {
     }
     zelextLogSetSlot(nullptr);
     return 1;
+}
+
+void zellogFormatStamp(int year, int month, int day, int hour, int minute, int second, int millisecond,
+                       char *field) {
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, "%.2d/%.2d/%d %.2d:%.2d:%.2d.%.2d", day, month, year, hour, minute, second,
+                  millisecond / 10);
+    // The field keeps at most 23 characters and its NUL (zero-filled before).
+    std::memcpy(field, stamp, strnlen(stamp, ZELLOG_STAMP_SIZE - 1));
 }

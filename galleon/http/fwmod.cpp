@@ -1,6 +1,7 @@
 // Host access: policy, target list and password-failure counting.
 #include "fwmod.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -38,8 +39,8 @@ std::unordered_set<std::string> g_knownAddresses;
 int g_counting = 0;
 char g_file[256];
 char g_section[256];
+std::atomic<FwmodClock> g_clock{nullptr};
 thread_local int g_lastError = 0;
-unsigned (*g_tickSource)() = nullptr;
 
 int fail(int code) {
   g_lastError = code;
@@ -179,7 +180,8 @@ int fwmodHostAccess(const char* address, int outcome) {
   char key[32];
   snprintf(key, sizeof key, "%s", address);
   if (outcome && g_counting == 0 && g_knownAddresses.count(key)) return 0;
-  uint32_t now = g_tickSource ? g_tickSource() : GetTickCount();
+  FwmodClock clock = g_clock;
+  uint32_t now = clock ? clock() : GetTickCount();
   // One walk: counts that went stale are reset, records that count nothing
   // and went stale are dropped (unsigned differences stay right across the
   // wrap of the tick count), and the address's record is found.
@@ -193,7 +195,8 @@ int fwmodHostAccess(const char* address, int outcome) {
       continue;
     }
     bool stale = now - r.lastEvent >= FWMOD_FAILURE_WINDOW_MS;
-    if (stale && r.count == 0) {
+    bool own = strcmp(r.address, address) == 0;
+    if (stale && r.count == 0 && !own) {
       if (listDeleteItem(g_failures, id) != 0) return fail(FWMOD_ERR_UPDATE);
       g_knownAddresses.erase(r.address);
       continue;  // the next record moved to this position
@@ -204,7 +207,7 @@ int fwmodHostAccess(const char* address, int outcome) {
       if (listUpdateItem(g_failures, id, &r, sizeof r) != 0) return fail(FWMOD_ERR_UPDATE);
       g_counting--;
     }
-    if (mineId < 0 && strcmp(r.address, address) == 0) {
+    if (mineId < 0 && own) {
       mineId = id;
       mine = r;
     }
@@ -233,11 +236,6 @@ int fwmodHostAccess(const char* address, int outcome) {
   if (listAddItem(g_failures, &fresh, sizeof fresh) < 0) return fail(FWMOD_ERR_LIST);
   g_knownAddresses.insert(fresh.address);
   return 0;
-}
-
-void fwmodSetTickSource(unsigned (*source)()) {
-  std::lock_guard<std::mutex> lock(g_mutex);
-  g_tickSource = source;
 }
 
 int fwmodGetFailureRecordCount() {
@@ -315,3 +313,5 @@ int fwmodGetTargetKind(const char* target) {
   const char* dot = strrchr(target, '.');
   return (dot && strcmp(dot + 1, "0") == 0) ? 2 : 1;
 }
+
+void fwmodSetClock(FwmodClock clock) { g_clock = clock; }

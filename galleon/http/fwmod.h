@@ -32,9 +32,6 @@ enum {
 int fwmodHostAccess(const char* address, int outcome);
 // Records in the failure list (for tests and the status display).
 int fwmodGetFailureRecordCount();
-// Replaces the millisecond tick count the failure window is measured with
-// (null: the system's). For tests.
-void fwmodSetTickSource(unsigned (*source)());
 int fwmodGetFailureCount(const char* address);
 int fwmodAddTarget(const char* target);
 int fwmodSetPolicy(int policy);
@@ -43,3 +40,7 @@ int fwmodClearAllTargets();
 int fwmodGetTarget(int position, char* buffer, int size);
 int fwmodGetTargetKind(const char* target);  // 2 network, 1 host
 int fwmodGetLastError();
+// The millisecond tick count the failure window is measured with; null
+// restores the system's (GetTickCount). Lets tests step through the window.
+using FwmodClock = unsigned (*)();
+void fwmodSetClock(FwmodClock clock);

@@ -9,9 +9,10 @@ enum {
     PROBE_BMP = 4,
 };
 
-// Reads the first 65536 bytes of the file and finds a GIF, BMP or PNG header
-// or the first JPEG start-of-frame marker. Returns the PROBE_* kind (PROBE_NONE
-// when the size cannot be read) and fills width and height.
+// Finds a GIF, BMP or PNG header at the start of the file, or follows a
+// JPEG's markers to its first start-of-frame wherever in the file it lies.
+// Returns the PROBE_* kind (PROBE_NONE when the size cannot be read) and fills
+// width and height.
 int imageProbe(const char* path, int* width, int* height);
 
 // The same on bytes already in memory.

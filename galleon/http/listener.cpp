@@ -72,7 +72,13 @@ void serverConnectionEnded() {
 // in a read or a write, and waits until every connection thread has ended.
 static void endAllConnections() {
   std::unique_lock<std::mutex> lock(g_openMutex);
-  for (int sock : g_openSockets) shutdown(sock, SHUT_RDWR);
+  for (int sock : g_openSockets) {
+    // No lingering on close: what a client did not take is dropped, so no
+    // thread waits out the time-out on its close.
+    struct linger off{};
+    setsockopt(sock, SOL_SOCKET, SO_LINGER, &off, sizeof off);
+    shutdown(sock, SHUT_RDWR);
+  }
   g_threadEnded.wait(lock, [] { return g_liveThreads == 0; });
 }
 
@@ -137,15 +143,18 @@ DWORD WINAPI serverListenerThread(LPVOID) {
     stopFailed("Stopped", -4);
     return 0;
   }
-  int ownsListmod = 0;
   int connections = listCreate();
   if (connections < 0) {
-    // The list module may not be running yet in this process: start it and try again.
+    // The server goes on without the list: connection threads then end by
+    // themselves. The list module is shut down only when it is not running
+    // (-1): with every list slot taken (-3) a shutdown would destroy the lists
+    // of the plug-in's other modules, the user database and the access list
+    // among them, which would then be saved empty.
     photoLog(LOG_CALL_FAILED, "listCreate() failed with error code %d", connections);
-    int rc = listInit();
-    ownsListmod = rc == 0;
-    if (rc != 0 && rc != -1) photoLog(LOG_CALL_FAILED, "listInit() failed with error code %d", rc);
-    connections = listCreate();
+    if (connections == -1) {
+      int rc = listShutdown();
+      if (rc != 0 && rc != -1) photoLog(LOG_CALL_FAILED, "listShutdown() failed with error code %d", rc);
+    }
   }
   g_lastError = 0;
   g_running = 1;
@@ -215,7 +224,6 @@ DWORD WINAPI serverListenerThread(LPVOID) {
     int rc = listDestroy(connections);
     if (rc != 0) photoLog(LOG_CALL_FAILED, "listDestroy() failed with error code %d", rc);
   }
-  if (ownsListmod) listShutdown();
   httpCloseCollectionsRoot();
   closesocket(listener);
   WSACleanup();

@@ -2,6 +2,7 @@
 
 #include "images_probe.h"
 #include "listing_text.h"
+#include "respmod.h"
 #include "textwidth.h"
 
 #include <algorithm>
@@ -18,7 +19,7 @@ std::string esc(const std::string& s) { return listingHtmlEscape(s); }
 // A fitted label in HTML: escaped, its line break as <br>.
 std::string label(const std::string& name, int width) {
     char fitted[1024];
-    textFitLabel(name.c_str(), fitted, sizeof fitted, width);
+    textFitLabel(listingDisplayText(name).c_str(), fitted, sizeof fitted, width);
     std::string out, text = fitted;
     size_t start = 0, nl;
     while ((nl = text.find('\n', start)) != std::string::npos) {
@@ -53,8 +54,13 @@ std::string parentOf(const std::string& urlPath) {
 
 void head(Ctx& c, const std::string& title, const std::string& headerColor) {
     std::string& o = c.out;
-    o += "<!DOCTYPE html>\r\n<html><head><title>" + esc(title) + "</title>\r\n";
-    o += "<meta charset=\"utf-8\">\r\n<link rel=\"icon\" type=\"image/png\" href=\"/cii:/icon_image_16\">\r\n";
+    // The document type keeps browsers in standards mode, where the layout is
+    // the same in all of them. Names are sent as UTF-8 (see listingDisplayText),
+    // and the character set says so before the title, within the first 1024
+    // bytes where browsers look for it. The icon names the server's own picture,
+    // so browsers do not ask for "/favicon.ico" with every page.
+    o += "<!DOCTYPE html>\r\n<html><head><meta charset=\"utf-8\">\r\n<title>" + esc(title) + "</title>\r\n";
+    o += "<link rel=\"icon\" type=\"image/png\" href=\"/cii:/icon_image_16\">\r\n";
     o += R"(<script type="text/javascript">
 function surfto(form) {
   var s = form.select1;
@@ -286,6 +292,12 @@ void gridItem(Grid& g, const ListingEntry& e, unsigned position) {
     }
 }
 
+// A file whose content type, by its extension, is a picture.
+bool isPictureType(const std::string& name) {
+    char type[128];
+    return respmodContentType(name.c_str(), type, sizeof type) > 0 && strncasecmp(type, "image/", 6) == 0;
+}
+
 // Size at which the preview shows a picture within the preview box.
 void previewSize(int w, int h, int* pw, int* ph) {
     *pw = w;
@@ -321,12 +333,18 @@ void preview(Ctx& c, const std::vector<ListingEntry>& entries, unsigned item, co
     o += "<tr><td align=\"center\" valign=\"middle\" height=\"" + std::to_string(kPreviewH + 20) + "\">";
     int w = 0, hh = 0;
     int kind = e.isDir() ? PROBE_NONE : imageProbe((dirPath + e.name).c_str(), &w, &hh);
-    bool image = kind != PROBE_NONE;
-    if (image) {
+    if (kind != PROBE_NONE) {
         int pw, ph;
         previewSize(w, hh, &pw, &ph);
         o += "<a href=\"" + h + "\"><img src=\"" + h + "\" width=\"" + std::to_string(pw) + "\" height=\"" +
              std::to_string(ph) + "\" border=\"0\" alt=\"" + esc(e.name) + "\"></a>";
+    } else if (!e.isDir() && isPictureType(e.name)) {
+        // A picture whose size cannot be read: the browser fits it into the box.
+        o += "<table width=\"" + std::to_string(kPreviewW) + "\" height=\"" + std::to_string(kPreviewH) +
+             "\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\"><tr><td align=\"center\" valign=\"middle\">"
+             "<a href=\"" + h + "\"><img src=\"" + h + "\" style=\"max-width:" + std::to_string(kPreviewW) +
+             "px;max-height:" + std::to_string(kPreviewH) + "px\" border=\"0\" alt=\"" + esc(e.name) +
+             "\"></a></td></tr></table>";
     } else {
         o += "<table width=\"" + std::to_string(kPreviewW) + "\" height=\"" + std::to_string(kPreviewH) +
              "\" border=\"0\" cellspacing=\"0\" cellpadding=\"0\" style=\"border:1px solid #C0C0C0\"><tr>"

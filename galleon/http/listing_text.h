@@ -10,8 +10,13 @@
 // '%' and two upper-case hexadecimal digits.
 std::string listingUrlEscape(const std::string& text);
 
-// '&', '<', '>', '"' and '\'' as character references, for HTML text and
-// attribute values alike.
+// A name as the pages show it, in UTF-8: valid UTF-8 stays as it is; every
+// byte that is not part of a valid sequence (a name from an 8-bit code page)
+// is read as a character of the Windows Western code page.
+std::string listingDisplayText(const std::string& text);
+
+// The display text with '&', '<', '>', '"' and '\'' as character references,
+// for HTML text and attribute values alike.
 std::string listingHtmlEscape(const std::string& text);
 
 // "1 KB" below 1024 bytes, else the size in KB rounded up with ',' between

@@ -205,7 +205,7 @@ int storeDeleteCollection(const char* collectionsDir, const char* name) {
     int rc = storeMoveToRecycleBin(collectionsDir, dir.c_str());
     if (rc != STORE_OK) return rc;
     int pw = pwdmodDeleteUserResource(STORE_USER, name);
-    if (pw != 0 && pw != PWDMOD_ERR_ARG)
+    if (pw != 0)  // also -2: no password record had that name
         photoLog(LOG_CALL_FAILED, "pwdmodDeleteUserResource() returned error code %d", pw);
     return STORE_OK;
 }

@@ -49,6 +49,9 @@ try {
     const broken = await page.$$eval('img', (imgs) =>
       imgs.filter((i) => !i.complete || i.naturalWidth === 0).map((i) => i.getAttribute('src')));
     for (const src of broken) fail(`${name}: broken image ${src}`);
+    // A name from an 8-bit code page reads as it was meant to in every list.
+    const text = await page.textContent('body');
+    if (name !== 'preview' && !text.includes('Caf\u00e9')) fail(`${name}: the name "Caf\u00e9 receipts" is not shown`);
     const images = await page.$$eval('img', (imgs) => imgs.length);
     if (images < 20) fail(`${name}: only ${images} images on the page`);
     // The rollover swaps a view button to its selected picture and back.

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <regex>
 #include <string>
 #include <thread>
@@ -73,6 +74,26 @@ TEST_F(LogClient, RecordHasTheExactWireLayout) {
     EXPECT_EQ(records[4].level, 0);
     EXPECT_EQ(records[5].bytes.size(), 45u);
     EXPECT_EQ(records[5].level, 2);
+}
+
+// Day before month, four-digit year, hundredths rounded down; on a date whose
+// day and month differ, so a swap shows.
+TEST(LogStamp, DayMonthYearAndHundredthsOnAFixedDate) {
+    struct Case { int y, mo, d, h, mi, s, ms; const char *expected; };
+    for (Case c : {Case{2026, 12, 6, 9, 5, 3, 70, "06/12/2026 09:05:03.07"},
+                   Case{2005, 1, 31, 23, 59, 59, 999, "31/01/2005 23:59:59.99"},
+                   Case{2004, 5, 21, 0, 0, 0, 9, "21/05/2004 00:00:00.00"}}) {
+        char field[ZELLOG_STAMP_SIZE] = {};
+        zellogFormatStamp(c.y, c.mo, c.d, c.h, c.mi, c.s, c.ms, field);
+        EXPECT_STREQ(field, c.expected);
+    }
+    // A year past 9999 is cut to the field's 23 characters and keeps its NUL.
+    char field[ZELLOG_STAMP_SIZE + 1];
+    std::memset(field, 0, sizeof field);
+    field[ZELLOG_STAMP_SIZE] = 'x';
+    zellogFormatStamp(123456, 12, 6, 9, 5, 3, 70, field);
+    EXPECT_EQ(std::strlen(field), ZELLOG_STAMP_SIZE - 1u);
+    EXPECT_EQ(field[ZELLOG_STAMP_SIZE], 'x');
 }
 
 TEST_F(LogClient, NoSourceSendsNothingAndLongTextIsCut) {

@@ -73,13 +73,14 @@ protected:
     PluginHost host_;
 };
 
-// Files are taken in path order without regard to case; each plug-in learns
-// the host program first and then every other entry in table order; the
-// start-up notification and the shut-down follow table order too.
+// Files are taken in path order without regard to case (byte order would put
+// C.dll before b.dll); each plug-in learns the host program first and then
+// every other entry in table order; the start-up notification and the
+// shut-down follow table order too.
 TEST_F(PluginManager, LoadsInPathOrderAndIntroducesEveryModule) {
     host_.addPlugin(testPlugin("tp_beta"), "b.dll");
     host_.addPlugin(testPlugin("tp_alpha10"), "A.dll");
-    host_.addPlugin(testPlugin("tp_gamma"), "c.dll");
+    host_.addPlugin(testPlugin("tp_gamma"), "C.dll");
     host_.addPlugin(testPlugin("tp_refuses"), "d.dll");
     host_.setConfig("[testplugin]\nSlot=" + host_.logName() + "\n");
     start();
@@ -89,8 +90,8 @@ TEST_F(PluginManager, LoadsInPathOrderAndIntroducesEveryModule) {
         "alpha10 initex " + host_.logName() + " " + host_.configPath(),
         "beta initex " + host_.logName() + " " + host_.configPath(),
         "gamma init " + host_.configPath(),
-        "alpha10 enum " + program, "alpha10 enum b.dll", "alpha10 enum c.dll", "alpha10 enum -",
-        "beta enum " + program, "beta enum A.dll", "beta enum c.dll", "beta enum -",
+        "alpha10 enum " + program, "alpha10 enum b.dll", "alpha10 enum C.dll", "alpha10 enum -",
+        "beta enum " + program, "beta enum A.dll", "beta enum C.dll", "beta enum -",
         "gamma enum " + program, "gamma enum A.dll", "gamma enum b.dll", "gamma enum -",
         "alpha10 notify 1 1", "beta notify 1 1", "gamma notify 1 1",
     };

@@ -3,12 +3,16 @@
 // the user database file and the access log's date and escaping.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <csignal>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
@@ -16,16 +20,19 @@
 #include <fstream>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "bufmod.h"
 #include "config.h"
 #include "fwmod.h"
 #include "listmod.h"
+#include "log_collector.h"
 #include "logmod.h"
 #include "pwdmod.h"
 #include "respmod.h"
 #include "server.h"
 #include "varmod.h"
+#include "zellog.h"
 
 namespace fs = std::filesystem;
 
@@ -132,6 +139,68 @@ TEST_F(Bufmod, RefusesTheSixtyFifthSlotAndBadArguments) {
   EXPECT_EQ(bufmodClose(slot), 0);
   EXPECT_EQ(bufmodClose(slot), BUFMOD_ERR_NOT_IN_USE);
   for (int fd : extra) close(fd);
+}
+
+TEST_F(Bufmod, ANewConnectionTakesTheSlotThatWaitedLongestForARequest) {
+  // Slot `slot` and 63 more, all full; two of them wait for a request.
+  std::vector<int> peers;
+  std::vector<int> slots;
+  for (int i = 1; i < BUFMOD_SLOTS; i++) {
+    int pair[2];
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    peers.push_back(pair[1]);
+    slots.push_back(bufmodOpen(pair[0]));
+    ASSERT_GE(slots.back(), 0);
+  }
+  ASSERT_EQ(bufmodAwaitRequest(slots[5], 60), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slots[9], 60), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slots[7], 60), 0);
+  ASSERT_EQ(bufmodRequestRead(slots[7]), 0);  // busy answering again: not taken
+  // The owner of the evicted slot sees the end of its stream and closes it.
+  std::thread owner([&] {
+    char line[64];
+    EXPECT_EQ(bufmodReadLine(slots[5], line, sizeof line), 0);
+    EXPECT_EQ(bufmodClose(slots[5]), 0);
+  });
+  int pair[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+  int taken = bufmodOpen(pair[0]);
+  owner.join();
+  EXPECT_EQ(taken, slots[5]);
+  char byte;
+  EXPECT_EQ(recv(peers[5], &byte, 1, 0), 0);  // the evicted client was closed
+  // With nobody waiting for a request, a newcomer is refused at once.
+  ASSERT_EQ(bufmodRequestRead(slots[9]), 0);
+  int other[2];
+  ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, other), 0);
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(bufmodOpen(other[0]), BUFMOD_ERR_FULL);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+  for (int fd : {other[0], other[1], pair[1]}) close(fd);
+  for (int fd : peers) close(fd);
+}
+
+TEST_F(Bufmod, AHeadThatTricklesInEndsAtItsDeadline) {
+  ASSERT_EQ(bufmodSetOption(slot, BUFMOD_OPT_READ_TIMEOUT, "10"), 0);
+  ASSERT_EQ(bufmodAwaitRequest(slot, 1), 0);
+  std::atomic<bool> stop{false};
+  std::thread trickle([&] {
+    while (!stop) {
+      if (send(fds[1], "x", 1, MSG_NOSIGNAL) != 1) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+  });
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(readLine(), "<-7>");  // each byte came well within the read time-out
+  auto took = std::chrono::steady_clock::now() - start;
+  stop = true;
+  trickle.join();
+  EXPECT_GT(took, std::chrono::milliseconds(800));
+  EXPECT_LT(took, std::chrono::milliseconds(1800));
+  // Once the head is read, no deadline holds.
+  ASSERT_EQ(bufmodRequestRead(slot), 0);
+  peerWrite("done\n");
+  EXPECT_EQ(readLine().substr(0, 3), "xxx");
 }
 
 TEST_F(Bufmod, WritesEveryByte) {
@@ -562,6 +631,63 @@ TEST(Config, ReadsDefaultsHostNameAndDerivedPaths) {
 
 namespace {
 
+std::atomic<unsigned> g_fakeTick{0};
+unsigned fakeTick() { return g_fakeTick; }
+
+// Failures count only while each follows the last within five minutes; the
+// tick count may wrap on the way.
+TEST_F(Fwmod, FailuresFurtherApartThanTheWindowNeverAddUp) {
+  start("");
+  fwmodSetClock(fakeTick);
+  struct Case { const char* host; unsigned start, step; int failures, expected; };
+  for (Case c : {Case{"10.0.0.6", 1000, 6 * 60000, 30, 1},              // every six minutes
+                 Case{"10.0.0.7", 0xFFFFFFFFu - 500000, 6 * 60000, 30, 1},  // across the wrap
+                 Case{"10.0.0.8", 1000, 300000, 30, 1},                 // exactly five minutes
+                 Case{"10.0.0.4", 1000, 4 * 60000, 11, 10},             // every four minutes
+                 Case{"10.0.0.5", 0xFFFFFFFFu - 500000, 299999, 11, 10}}) {
+    g_fakeTick = c.start;
+    int highest = 0;
+    for (int i = 0; i < c.failures; i++) {
+      ASSERT_EQ(fwmodHostAccess(c.host, 0), 0);
+      highest = std::max(highest, fwmodGetFailureCount(c.host));
+      g_fakeTick += c.step;
+    }
+    EXPECT_EQ(highest, c.expected) << c.host;
+  }
+  fwmodSetClock(nullptr);
+}
+
+TEST_F(Fwmod, DropsRecordsOfHostsSeenLongAgoAndKeepsCountingOnes) {
+  start("[photo]\n");
+  g_fakeTick = 1000;
+  fwmodSetClock(fakeTick);
+  for (int i = 0; i < 500; i++) {
+    std::string address = "10.0." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1);
+    ASSERT_EQ(fwmodHostAccess(address.c_str(), i % 2 ? FWMOD_OUTCOME_SEEN : FWMOD_OUTCOME_SUCCESS), 0);
+  }
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 501);
+  // A request that needs no password does not clear a count; a right password does.
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_SEEN), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 1);
+  g_fakeTick += FWMOD_FAILURE_WINDOW_MS - 1;
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 501);  // nothing stale yet
+  g_fakeTick += 2;
+  ASSERT_EQ(fwmodHostAccess("10.8.8.8", FWMOD_OUTCOME_SEEN), 0);
+  // The 500 quiet hosts went stale and are gone; the counting one stays.
+  EXPECT_EQ(fwmodGetFailureRecordCount(), 2);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 2);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), FWMOD_ERR_ARG);
+  // A host that comes back starts afresh.
+  ASSERT_EQ(fwmodHostAccess("10.0.0.1", FWMOD_OUTCOME_FAILURE), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), 0);
+  ASSERT_EQ(fwmodHostAccess("10.9.9.9", FWMOD_OUTCOME_SUCCESS), 0);
+  EXPECT_EQ(fwmodGetFailureCount("10.9.9.9"), 0);
+  fwmodSetClock(nullptr);
+}
+
 TEST_F(Fwmod, CountsEachHostOnItsOwnWhileOthersSucceed) {
   start("");
   fwmodHostAccess("10.0.0.1", 0);  // first sight of both
@@ -576,6 +702,98 @@ TEST_F(Fwmod, CountsEachHostOnItsOwnWhileOthersSucceed) {
   EXPECT_EQ(fwmodGetFailureCount("10.0.0.1"), 0);
   fwmodHostAccess("10.0.0.3", 0);
   EXPECT_EQ(fwmodGetFailureCount("10.0.0.3"), 1);
+}
+
+}  // namespace
+
+namespace {
+
+int freeLoopbackPort() {
+  int s = socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  if (bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+      getsockname(s, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+    a.sin_port = 0;
+  close(s);
+  return ntohs(a.sin_port);
+}
+
+// Runs the listener thread until it reports it has started; stop() ends it.
+struct ListenerRun {
+  explicit ListenerRun(suite::LogCollector& log) {
+    thread = CreateThread(nullptr, 0, serverListenerThread, nullptr, 0, nullptr);
+    started = thread && log.waitForText("started on port " + std::to_string(g_config.port));
+  }
+  DWORD stop() {
+    serverRequestStop();
+    DWORD code = 0;
+    if (WaitForSingleObject(thread, 10000) != WAIT_OBJECT_0 || !GetExitCodeThread(thread, &code)) code = 99;
+    CloseHandle(thread);
+    serverClearStop();
+    return code;
+  }
+  HANDLE thread = nullptr;
+  bool started = false;
+};
+
+TEST(Listener, GoesOnWithoutAConnectionListAndLeavesTheOtherListsAlone) {
+  suite::LogCollector log;
+  ASSERT_TRUE(log.start(suite::LogCollector::uniqueName("listener")));
+  zelextLogSetSlot(log.name().c_str());
+  TempDir dir;
+  g_config.port = freeLoopbackPort();
+  ASSERT_NE(g_config.port, 0);
+  snprintf(g_config.listenAddress, sizeof g_config.listenAddress, "127.0.0.1");
+  snprintf(g_config.collectionsDir, sizeof g_config.collectionsDir, "%s", dir.path.c_str());
+  g_serverStopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  ASSERT_NE(g_serverStopEvent, nullptr);
+
+  // The list module is not running: the listener does not start it behind
+  // the back of the module that owns it.
+  ASSERT_EQ(listCreate(), -1);
+  {
+    ListenerRun run(log);
+    ASSERT_TRUE(run.started);
+    EXPECT_TRUE(log.waitForText("listCreate() failed with error code -1"));
+    EXPECT_EQ(listCreate(), -1);
+    EXPECT_EQ(run.stop(), 1u);
+  }
+
+  // Every list slot is taken: the lists of the other modules stay whole, and
+  // connections are still accepted.
+  ASSERT_EQ(listInit(), 0);
+  int kept = listCreate();
+  ASSERT_GE(kept, 0);
+  ASSERT_GE(listAddItem(kept, "user", 5), 0);
+  while (listCreate() >= 0) {
+  }
+  log.clear();
+  {
+    ListenerRun run(log);
+    ASSERT_TRUE(run.started);
+    EXPECT_TRUE(log.waitForText("listCreate() failed with error code -3"));
+    EXPECT_EQ(listGetCount(kept), 1);
+    int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<uint16_t>(g_config.port));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    // The connection thread runs (and, without the buffer module, closes it).
+    EXPECT_TRUE(log.waitFor([](const suite::LogRecord& r) { return r.text.rfind("bufmodOpen() returned error code", 0) == 0; }));
+    char c;
+    EXPECT_EQ(recv(s, &c, 1, 0), 0);
+    close(s);
+    EXPECT_EQ(run.stop(), 1u);
+    EXPECT_EQ(listGetCount(kept), 1);
+  }
+  listShutdown();
+  CloseHandle(g_serverStopEvent);
+  g_serverStopEvent = nullptr;
+  zelextLogSetSlot(nullptr);
 }
 
 }  // namespace

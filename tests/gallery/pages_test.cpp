@@ -23,7 +23,9 @@ protected:
         ASSERT_EQ(g.start(), 0);
         ASSERT_TRUE(g.waitRunning());
     }
-    Response get(const std::string& target) { return gtest_http::get(g.port, target); }
+    Response get(const std::string& target, const std::string& headers = "") {
+        return gtest_http::get(g.port, target, headers);
+    }
     std::vector<Tag> page(const std::string& target) {
         Response r = get(target);
         EXPECT_EQ(r.status, 200) << target;
@@ -246,6 +248,131 @@ TEST_F(GalleryPages, PreviewFitsPicturesIntoItsBox) {
     EXPECT_TRUE(hasImage(tags, "/cii:/browse_right_disabled"));
     EXPECT_TRUE(hasImage(tags, "/cii:/filmstrip_btn_sel"));
     EXPECT_EQ(gallery::tagsOf(tags, "img", "src", "/cif:/P/").size(), 2u);  // c.jpg and d.txt
+}
+
+TEST_F(GalleryPages, PreviewOfPicturesWhoseSizeIsHardToRead) {
+    fs::create_directories(collections() + "/M");
+    // a.jpg: its frame header lies behind 300 KiB of metadata.
+    ASSERT_TRUE(gallery::writeJpegWithMetadata(collections() + "/M/a.jpg", 1600, 1200, 300 * 1024));
+    file("M/b.jpg", 100);  // a picture by its name whose size cannot be read
+    file("M/c.txt", 100);
+    Tag a;
+    for (const auto& t : page("/M/?list=preview&sortcol=name&sortdir=asc&item=3"))
+        if (t.name == "img" && t.get("src") == "/M/a.jpg") a = t;
+    EXPECT_EQ(a.get("width"), "466");
+    EXPECT_EQ(a.get("height"), "350");
+    // The thumbnail of the same photo is made as well.
+    Response thumb = get("/cif:/M/a.jpg");
+    EXPECT_EQ(thumb.get("content-type"), "image/jpeg");
+    int tw = 0, th = 0;
+    EXPECT_TRUE(gallery::jpegBytesSize(thumb.body, &tw, &th));
+    EXPECT_EQ(tw, 94);
+
+    std::string body = get("/M/?list=preview&sortcol=name&sortdir=asc&item=4").body;
+    EXPECT_EQ(body.find("No Preview Available"), std::string::npos);
+    auto tags = gallery::scanHtml(body);
+    const Tag* cell = nullptr;
+    for (const auto& t : tags)
+        if (t.name == "table" && t.get("width") == "610" && t.get("height") == "350") cell = &t;
+    ASSERT_NE(cell, nullptr) << "no 610 x 350 cell";
+    size_t at = body.find("<table width=\"610\" height=\"350\"");
+    size_t img = body.find("<img src=\"/M/b.jpg\"", at);
+    EXPECT_NE(img, std::string::npos);
+    EXPECT_LT(img, body.find("</table>", at));
+
+    body = get("/M/?list=preview&sortcol=name&sortdir=asc&item=5").body;
+    EXPECT_NE(body.find("No Preview Available"), std::string::npos);
+    EXPECT_EQ(body.find("<img src=\"/M/c.txt\""), std::string::npos);
+}
+
+// Valid UTF-8 from start to end.
+bool validUtf8(const std::string& s) {
+    for (size_t i = 0; i < s.size();) {
+        unsigned char c = s[i];
+        size_t len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
+        if (!len || i + len > s.size()) return false;
+        for (size_t k = 1; k < len; ++k)
+            if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+        i += len;
+    }
+    return true;
+}
+
+TEST_F(GalleryPages, NamesInUtf8AndInAnOldCodePageShowReadablyAndStillLink) {
+    const std::string utf8Folder = "\xC3\x89t\xC3\xA9";   // "Été" in UTF-8
+    const std::string latinFile = "Caf\xE9 cr\xE8me.txt";  // "Café crème" in an 8-bit code page
+    const std::string utf8File = "na\xC3\xAFve.txt";       // "naïve" in UTF-8
+    fs::create_directories(collections() + "/" + utf8Folder);
+    g.writeFile("Collections/" + utf8Folder + "/" + latinFile, "latin");
+    g.writeFile("Collections/" + utf8Folder + "/" + utf8File, "utf8");
+    for (const char* view : {"icons", "list", "details", "filmstrip", "preview"}) {
+        Response r = get("/%C3%89t%C3%A9/?list=" + std::string(view) + "&sortcol=name&sortdir=asc&item=3");
+        ASSERT_EQ(r.status, 200) << view;
+        // The declared character set comes before the title, in the first
+        // 1024 bytes, and every byte of the page is UTF-8.
+        size_t charset = r.body.find("<meta charset=\"utf-8\">");
+        EXPECT_LT(charset, r.body.find("<title>")) << view;
+        EXPECT_LT(charset, 1024u) << view;
+        EXPECT_TRUE(validUtf8(r.body)) << view;
+        EXPECT_NE(r.body.find("<title>" + utf8Folder + "</title>"), std::string::npos) << view;
+        if (std::string(view) == "preview") continue;
+        EXPECT_NE(r.body.find("Caf\xC3\xA9"), std::string::npos) << view;  // shown as "Café"
+        if (std::string(view) == "filmstrip") continue;  // its entries link to the preview
+        auto l = links(gallery::scanHtml(r.body));
+        EXPECT_TRUE(std::any_of(l.begin(), l.end(), [](auto& p) { return p.first == "/%C3%89t%C3%A9/Caf%E9%20cr%E8me.txt"; }))
+            << view;
+        EXPECT_TRUE(std::any_of(l.begin(), l.end(), [](auto& p) { return p.first == "/%C3%89t%C3%A9/na%C3%AFve.txt"; }))
+            << view;
+    }
+    // The links lead to the files themselves.
+    EXPECT_EQ(get("/%C3%89t%C3%A9/Caf%E9%20cr%E8me.txt").body, "latin");
+    EXPECT_EQ(get("/%C3%89t%C3%A9/na%C3%AFve.txt").body, "utf8");
+    // The page's icon is served.
+    EXPECT_EQ(get("/cii:/icon_image_16").status, 200);
+}
+
+TEST_F(GalleryPages, TheCharacterSetIsDeclaredBeforeALongTitle) {
+    const std::string name(120, '&');  // 600 bytes once escaped
+    fs::create_directories(collections() + "/" + name);
+    std::string body = get("/" + std::string(120, '&') + "/").body;
+    size_t charset = body.find("<meta charset=\"utf-8\">");
+    EXPECT_LT(charset, 1024u);
+    EXPECT_LT(charset, body.find("<title>"));
+}
+
+// The view a page was made in: the one view button shown selected.
+std::string viewOf(const std::vector<Tag>& tags) {
+    std::string found;
+    for (const char* view : {"list", "icons", "details", "filmstrip"})
+        for (const auto& t : tags)
+            if (t.name == "img" && t.get("src") == "/cii:/" + std::string(view) + "_btn_sel") found += view;
+    return found;
+}
+
+TEST_F(GalleryPages, TheViewComesFromQueryCookieAndCollectionType) {
+    for (const char* c : {"Holiday", "Docs/Sub", "Pics", "Mixed"}) fs::create_directories(collections() + "/" + c);
+    std::string ini = g.path("cradle.ini");
+    ASSERT_TRUE(WritePrivateProfileStringA("photo", "Docs", "File", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("photo", "Pics", "Photo", ini.c_str()));
+    ASSERT_TRUE(WritePrivateProfileStringA("photo", "Mixed", "Mixed", ini.c_str()));
+    auto view = [&](const std::string& target, const std::string& headers = "") {
+        Response r = get(target, headers);
+        EXPECT_EQ(r.status, 200) << target;
+        return viewOf(gallery::scanHtml(r.body));
+    };
+    const std::string cookie = "Cookie: list=details; x=1\r\n";
+    // The query string wins over the cookie; the cookie alone is followed.
+    EXPECT_EQ(view("/Holiday/?list=icons", cookie), "icons");
+    EXPECT_EQ(view("/Holiday/", cookie), "details");
+    EXPECT_EQ(view("/Holiday/?x=2", cookie), "details");
+    // Without either, the collection's type chooses, in its subfolders too.
+    EXPECT_EQ(view("/Docs/"), "details");
+    EXPECT_EQ(view("/Docs/Sub/"), "details");
+    EXPECT_EQ(view("/Pics/"), "filmstrip");
+    EXPECT_EQ(view("/Mixed/"), "icons");
+    EXPECT_EQ(view("/Holiday/"), "icons");
+    // A remembered view still beats the type.
+    EXPECT_EQ(view("/Pics/", "Cookie: list=list\r\n"), "list");
 }
 
 }  // namespace

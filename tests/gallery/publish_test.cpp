@@ -132,6 +132,19 @@ TEST_F(Publishing, PhotosAreReducedGivenThumbnailsAndNotCopiedTwice) {
     EXPECT_TRUE(gallery::sameWriteTime(trip("wide.tmb"), trip("wide.jpg")));
 }
 
+// A camera photo whose metadata pushes the frame header past the first 64 KiB
+// is still known as a photo: reduced and given its thumbnail.
+TEST_F(Publishing, PhotosWithLargeMetadataArePublishedAsPhotos) {
+    ASSERT_TRUE(gallery::writeJpegWithMetadata(root + "/src/camera.jpg", 2000, 1000, 128 * 1024));
+    add(root + "/src/camera.jpg");
+    EXPECT_TRUE(run(true).empty());
+    int w, h;
+    ASSERT_TRUE(gallery::jpegSize(trip("camera.jpg"), &w, &h));
+    EXPECT_EQ(w, 640);
+    EXPECT_EQ(h, 320);
+    EXPECT_TRUE(fs::exists(trip("camera.tmb")));
+}
+
 TEST_F(Publishing, TurnsAndFlipsMoveTheQuadrantsWhereTheyBelong) {
     // Source quadrants: R G / B W.
     ASSERT_TRUE(gallery::writeJpeg(root + "/src/q.jpg", 200, 100));

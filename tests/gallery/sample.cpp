@@ -3,6 +3,7 @@
 #include <gd.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -31,6 +32,25 @@ bool writeJpeg(const std::string& path, int w, int h, int quality) {
     bool ok = data && writeBytes(path, data, size);
     gdFree(data);
     return ok;
+}
+
+bool writeJpegWithMetadata(const std::string& path, int w, int h, long metadataBytes) {
+    if (!writeJpeg(path, w, h)) return false;
+    std::ifstream in(path, std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    in.close();
+    // APP1 segments of at most 65535 bytes each (length field included), after the start of image.
+    std::string meta;
+    for (long left = metadataBytes; left > 0;) {
+        long len = std::min(left, 65533L) + 2;
+        meta += "\xFF\xE1";
+        meta += static_cast<char>(len >> 8);
+        meta += static_cast<char>(len & 0xFF);
+        meta += std::string(static_cast<size_t>(len - 2), 'm');
+        left -= len - 2;
+    }
+    bytes.insert(2, meta);
+    return writeBytes(path, bytes.data(), static_cast<int>(bytes.size()));
 }
 
 int pixelOf(const std::string& path, int x, int y) {
@@ -117,6 +137,7 @@ void makeSampleCollection(const std::string& collectionsDir, const std::string& 
     std::ofstream(dir + "/Route & <stops>.txt") << "north, then east\n";
     std::ofstream(dir + "/Itinerary.pdf") << "%PDF-1.4\n";
     std::ofstream(dir + "/Ferry tickets.zip") << "PK";
+    std::ofstream(dir + "/Caf\xE9 receipts.txt") << "two coffees\n";  // a name from an 8-bit code page
 }
 
 }  // namespace gallery

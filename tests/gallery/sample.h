@@ -10,6 +10,10 @@ namespace gallery {
 // can be checked on pixels. Returns false on failure.
 bool writeJpeg(const std::string& path, int w, int h, int quality = 90);
 
+// The same with about metadataBytes of application segments before the frame
+// header, as large camera metadata puts it.
+bool writeJpegWithMetadata(const std::string& path, int w, int h, long metadataBytes);
+
 // Colour of a decoded picture's pixel: 0xRRGGBB, or -1.
 int pixelOf(const std::string& jpegPath, int x, int y);
 // Width and height of a JPEG file or JPEG bytes; false when not a JPEG.

@@ -9,6 +9,8 @@
 #include <thread>
 
 #include "listmod.h"
+#include "log_collector.h"
+#include "zellog.h"
 #include "pwdmod.h"
 #include "store.h"
 #include "watch.h"
@@ -143,6 +145,24 @@ TEST_F(Store, DeletingAndRenamingCollectionsKeepPasswordsAndKeysInStep) {
     EXPECT_EQ(storeDeleteCollection(dir.c_str(), ".."), STORE_ERR_ARG);
     EXPECT_TRUE(fs::exists(root + "/cradle.ini"));
     pwdmodShutdown();
+}
+
+TEST_F(Store, DeletingACollectionWithoutPasswordRecordIsLogged) {
+    suite::LogCollector log;
+    ASSERT_TRUE(log.start(suite::LogCollector::uniqueName("store")));
+    zelextLogSetSlot(log.name().c_str());
+    ASSERT_EQ(pwdmodInit((root + "/galleon.dbu").c_str()), 0);
+    file("Kept/a.jpg");
+    file("Made by hand/a.jpg");
+    ASSERT_EQ(storeSaveCollection(dir.c_str(), ini.c_str(), nullptr, "Kept", nullptr, true, STORE_TYPE_FILE), STORE_OK);
+    ASSERT_EQ(storeDeleteCollection(dir.c_str(), "Kept"), STORE_OK);
+    ASSERT_TRUE(log.sync());
+    EXPECT_TRUE(log.texts().empty());
+    ASSERT_EQ(storeDeleteCollection(dir.c_str(), "Made by hand"), STORE_OK);
+    EXPECT_FALSE(fs::exists(dir + "/Made by hand"));
+    ASSERT_TRUE(log.waitForText("pwdmodDeleteUserResource() returned error code -2"));
+    pwdmodShutdown();
+    zelextLogSetSlot(nullptr);
 }
 
 TEST_F(Store, WatcherReportsChangesAndNeitherSpinsNorHangsWhenItsFolderGoes) {

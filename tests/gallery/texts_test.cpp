@@ -3,11 +3,14 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <unistd.h>
 
 #include "images_probe.h"
 #include "listing_text.h"
 #include "mimetypes_desc.h"
+#include "sample.h"
 #include "textwidth.h"
 
 namespace {
@@ -105,6 +108,48 @@ TEST(PageTexts, PictureSizesFromTheirHeaders) {
     const unsigned char truncated[] = {0xFF, 0xD8, 0xFF, 0xE0, 0x40, 0x00};
     EXPECT_EQ(imageProbeBytes(truncated, sizeof truncated, &w, &h), PROBE_NONE);
     EXPECT_EQ(imageProbe("/nonexistent/file.jpg", &w, &h), PROBE_NONE);
+}
+
+TEST(PageTexts, JpegSizeIsFoundBehindLargeMetadata) {
+    std::string dir = ::testing::TempDir() + "probe-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir);
+    int w, h;
+    // 200 KiB of metadata: the frame header lies far beyond the first 64 KiB.
+    ASSERT_TRUE(gallery::writeJpegWithMetadata(dir + "/big.jpg", 1600, 1200, 200 * 1024));
+    EXPECT_EQ(imageProbe((dir + "/big.jpg").c_str(), &w, &h), PROBE_JPEG);
+    EXPECT_EQ(w, 1600);
+    EXPECT_EQ(h, 1200);
+    // Metadata ending exactly at the first window's edge.
+    ASSERT_TRUE(gallery::writeJpegWithMetadata(dir + "/edge.jpg", 300, 200, 65536 - 2 - 4));
+    EXPECT_EQ(imageProbe((dir + "/edge.jpg").c_str(), &w, &h), PROBE_JPEG);
+    EXPECT_EQ(w, 300);
+    // Cut inside the metadata: no frame header anywhere, no size.
+    std::filesystem::resize_file(dir + "/big.jpg", 150 * 1024);
+    EXPECT_EQ(imageProbe((dir + "/big.jpg").c_str(), &w, &h), PROBE_NONE);
+    // A segment length pointing past the end of the file.
+    {
+        std::ofstream out(dir + "/lies.jpg", std::ios::binary);
+        out << std::string("\xFF\xD8\xFF\xE1\xFF\xFF", 6) << std::string(100, 'm');
+    }
+    EXPECT_EQ(imageProbe((dir + "/lies.jpg").c_str(), &w, &h), PROBE_NONE);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(PageTexts, NamesShowAsUtf8WhateverTheirBytes) {
+    // Valid UTF-8 stays as it is, up to four-byte characters.
+    EXPECT_EQ(listingDisplayText("na\xC3\xAFve \xE2\x82\xAC \xF0\x9F\x93\xB7"), "na\xC3\xAFve \xE2\x82\xAC \xF0\x9F\x93\xB7");
+    // Bytes of an 8-bit code page become their characters.
+    EXPECT_EQ(listingDisplayText("caf\xE9"), "caf\xC3\xA9");
+    EXPECT_EQ(listingDisplayText("\x80 \x9F \xFF"), "\xE2\x82\xAC \xC5\xB8 \xC3\xBF");
+    EXPECT_EQ(listingDisplayText("\x81"), "\xEF\xBF\xBD");  // no character in the code page
+    // Sequences that are not valid UTF-8 are taken byte by byte: overlong
+    // forms, surrogates, code points past U+10FFFF, cut sequences.
+    EXPECT_EQ(listingDisplayText("\xC0\xAF"), "\xC3\x80\xC2\xAF");
+    EXPECT_EQ(listingDisplayText("\xED\xA0\x80"), "\xC3\xAD\xC2\xA0\xE2\x82\xAC");
+    EXPECT_EQ(listingDisplayText("\xF4\x90\x80\x80").substr(0, 2), "\xC3\xB4");
+    EXPECT_EQ(listingDisplayText("\xE2\x82"), "\xC3\xA2\xE2\x80\x9A");
+    // Escaping works on the display text.
+    EXPECT_EQ(listingHtmlEscape("<caf\xE9>"), "&lt;caf\xC3\xA9&gt;");
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "testdir.h"
 
@@ -73,8 +74,17 @@ TEST_F(Mailslots, MessagesArriveWholeAndInOrder) {
     EXPECT_TRUE(ReadFile(r, buffer, sizeof buffer, &got, nullptr));
     EXPECT_EQ(got, 6u);
     EXPECT_STREQ(buffer, "first");
-    EXPECT_TRUE(ReadFile(r, buffer, sizeof buffer, &got, nullptr));
+    // Sized by GetMailslotInfo: a buffer of exactly the message's size takes
+    // it; one byte less leaves it queued.
+    EXPECT_TRUE(GetMailslotInfo(r, nullptr, &next, nullptr, nullptr));
+    ASSERT_EQ(next, 5000u);
+    std::vector<char> exact(next - 1);
+    EXPECT_FALSE(ReadFile(r, exact.data(), next - 1, &got, nullptr));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INSUFFICIENT_BUFFER));
+    exact.resize(next);
+    EXPECT_TRUE(ReadFile(r, exact.data(), next, &got, nullptr));
     EXPECT_EQ(got, 5000u);
+    EXPECT_EQ(std::string(exact.begin(), exact.end()), big);
     // Empty with time-out 0: fails at once.
     EXPECT_FALSE(ReadFile(r, buffer, sizeof buffer, &got, nullptr));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_SEM_TIMEOUT));

@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <string>
 #include <thread>
@@ -132,6 +133,24 @@ TEST_F(Profile, WriteCreatesTheFileButNotItsDirectory) {
     std::string deep = dir.path("missing/x.ini");
     EXPECT_FALSE(WritePrivateProfileStringA("s", "k", "v", deep.c_str()));
     EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+}
+
+// A rewrite replaces the file but keeps its permissions: a profile that holds
+// secrets stays private, a shared one stays readable.
+TEST_F(Profile, RewritesKeepTheFilesPermissions) {
+    for (mode_t mode : {0600, 0640, 0664}) {
+        dir.write("cradle.ini", "[a]\nk=1\n");
+        ASSERT_EQ(chmod(ini.c_str(), mode), 0);
+        EXPECT_TRUE(WritePrivateProfileStringA("a", "k", "2", ini.c_str()));
+        struct stat st {};
+        ASSERT_EQ(stat(ini.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_TRUE(WritePrivateProfileSectionA("b", "x=1\0", ini.c_str()));
+        EXPECT_TRUE(WritePrivateProfileStringA("a", nullptr, nullptr, ini.c_str()));
+        ASSERT_EQ(stat(ini.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+        EXPECT_EQ(dir.read("cradle.ini"), "[b]\nx=1\n");
+    }
 }
 
 TEST_F(Profile, WriteSectionReplacesTheSection) {
