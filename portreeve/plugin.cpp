@@ -22,6 +22,9 @@ namespace {
 constexpr const char *SOURCE = "upnp";
 constexpr const char *SERVICES_SECTION = "waymark-services";
 constexpr DWORD WORKER_CLOSE_WAIT_MS = 8000;
+// Network time of the closing pass: every request ends by then, leaving the
+// rest of the wait for stopping the UPnP stack.
+constexpr int CLOSING_NETWORK_MS = 6500;
 
 struct State {
     bool initialised = false;
@@ -155,14 +158,17 @@ ZELEXT_EXPORT int zelextInit(LPCSTR configPath) {
 
 ZELEXT_EXPORT int zelextShutdown(void) {
     if (!g.initialised) return result(-1);
+    upnpmodLimitTime(CLOSING_NETWORK_MS);
     SetEvent(g.stop);
-    if (WaitForSingleObject(g.worker, WORKER_CLOSE_WAIT_MS) == WAIT_TIMEOUT) {
+    bool overran = WaitForSingleObject(g.worker, WORKER_CLOSE_WAIT_MS) == WAIT_TIMEOUT;
+    if (overran) {
         // The worker's code must not be unloaded under it: let it skip what is
         // left of its closing pass and wait for the action in flight.
-        zelextLog(SOURCE, LOG_LEVEL_ERROR, "The forwarding worker did not finish its closing pass in time");
         workerAbandon();
         WaitForSingleObject(g.worker, INFINITE);
     }
+    if (overran || workerWasCut())
+        zelextLog(SOURCE, LOG_LEVEL_ERROR, "The forwarding worker did not finish its closing pass in time");
     CloseHandle(g.worker);
     g.worker = nullptr;
     closeEvents();

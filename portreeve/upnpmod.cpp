@@ -1,36 +1,50 @@
-// Gateway control point on libupnp: activation, the search callback, the
-// known-device table, device lists and the two port mapping actions.
+// Gateway control point: libupnp searches; descriptions and actions go over
+// bounded HTTP exchanges (boundedhttp.cpp) to the address each device
+// answered from, and nowhere else. Also the known-device table and device
+// lists.
 #include "upnpmod.h"
 
 #include <windows.h>
 
 #include <arpa/inet.h>
 #include <dlfcn.h>
+#include <curl/curl.h>
+#include <netinet/in.h>
 #include <upnp/upnp.h>
-#include <upnp/upnptools.h>
 
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
 
+#include "boundedhttp.h"
+#include "descfetch.h"
 #include "errreport.h"
 #include "ifmod.h"
 #include "listmod.h"
-#include "upnpxml.h"
+#include "logonce.h"
+#include "upnpclock.h"
+#include "upnpdesc.h"
+#include "upnplimits.h"
+#include "upnpsoap.h"
+#include "upnpurl.h"
 
 namespace {
 
 constexpr const char *SOURCE = "upnpmod";
 
-// One device that answered a search. Texts and document are heap-owned by
+constexpr size_t MAX_ANSWER_TEXT = 1024;  // device id and location of a search answer
+
+// One device that answered a search. Texts and description are heap-owned by
 // the table; entries are only read or changed under g_table.
 struct KnownDevice {
     char *deviceId;
     char *location;
-    IXML_Document *description;
+    UpnpDescription *description;
     int expires;
+    uint32_t address;  // where the answer came from; the location's host
 };
 
 struct State {
@@ -41,7 +55,6 @@ struct State {
     uint16_t localPort = 0;
     UpnpClient_Handle client = -1;
     int known = -1;  // list of KnownDevice
-    HANDLE searchDone = nullptr;
 };
 
 State g;
@@ -49,16 +62,21 @@ std::mutex g_state;  // module flags, options, client handle, search event
 // Known-device table. A description document is used only while this is held,
 // because a new search answer may replace and free it at any time.
 std::mutex g_table;
-// The search-done event variable, which the stack's time-out callback reads.
-// Kept apart from g_state: deactivation waits for callbacks to finish.
-std::mutex g_search;
+// The search in progress, which the stack's time-out callback ends. Kept
+// apart from g_state: deactivation waits for callbacks to finish.
+struct Search {
+    std::mutex lock;
+    std::condition_variable ended;
+    bool running = false;
+    bool timedOut = false;
+} g_search;
 
 char *duplicate(const char *text) { return text ? strdup(text) : nullptr; }
 
 void freeKnown(KnownDevice *entry) {
     std::free(entry->deviceId);
     std::free(entry->location);
-    if (entry->description) ixmlDocument_free(entry->description);
+    delete entry->description;
 }
 
 // Finds the known device with exactly this id; caller holds g_table.
@@ -72,7 +90,7 @@ int findKnown(const char *deviceId, KnownDevice *entry) {
     }
 }
 
-int addDevice(const KnownDevice &entry) {
+int addKnownDevice(const KnownDevice &entry) {
     std::lock_guard<std::mutex> lock(g_table);
     if (g.known < 0) return -1;
     KnownDevice old;
@@ -85,12 +103,13 @@ int addDevice(const KnownDevice &entry) {
     return listAddItem(g.known, &entry, sizeof entry) >= 0 ? 0 : -4;
 }
 
-int removeDevice(const char *deviceId) {
+// Only the address a device answered from may say that it leaves.
+int removeKnownDevice(const char *deviceId, uint32_t sender) {
     std::lock_guard<std::mutex> lock(g_table);
     if (g.known < 0) return -1;
     KnownDevice old;
     int id = findKnown(deviceId, &old);
-    if (id < 0) return -2;
+    if (id < 0 || old.address != sender) return -2;
     if (listDeleteItem(g.known, id) != 0) return -3;
     freeKnown(&old);
     return 0;
@@ -105,41 +124,88 @@ void destroyKnownTable() {
     g.known = -1;
 }
 
+// A cause a device can repeat at will, logged once per device address.
+template <typename... Args>
+void logOnce(uint32_t address, const char *cause, const char *format, Args... args) {
+    if (logonceClaim(address, cause)) zelextLog(SOURCE, LOG_LEVEL_ERROR, format, args...);
+}
+
+// The IPv4 address a search answer or announcement came from; 0 if none.
+uint32_t senderOf(const UpnpDiscovery *event) {
+    const sockaddr_storage *from = UpnpDiscovery_get_DestAddr(event);
+    if (!from) return 0;
+    if (from->ss_family == AF_INET) return reinterpret_cast<const sockaddr_in *>(from)->sin_addr.s_addr;
+    if (from->ss_family == AF_INET6) {
+        const in6_addr &a = reinterpret_cast<const sockaddr_in6 *>(from)->sin6_addr;
+        if (IN6_IS_ADDR_V4MAPPED(&a)) {
+            uint32_t v4;
+            std::memcpy(&v4, a.s6_addr + 12, sizeof v4);
+            return v4;
+        }
+    }
+    return 0;
+}
+
+void onDescription(const DescfetchJob &job, UpnpDescription *description, const char *reason) {
+    std::string address = upnpurlAddressText(job.location.address);
+    if (!description) {
+        logOnce(job.location.address, "description", "Device %s at address %s ignored: its description was refused (%s)",
+                job.deviceId.c_str(), address.c_str(), reason);
+        return;
+    }
+    KnownDevice entry{duplicate(job.deviceId.c_str()), duplicate(job.location.text.c_str()), description,
+                      job.expires, job.location.address};
+    int rc = entry.deviceId && entry.location ? addKnownDevice(entry) : -4;
+    if (rc != 0) {
+        REPORT_ERROR(SOURCE, "addKnownDevice", rc);
+        freeKnown(&entry);
+    }
+}
+
+// A search answer: its description is fetched only from the address the
+// answer came from, and only over plain HTTP.
 void onSearchResult(const UpnpDiscovery *answer) {
     if (UpnpDiscovery_get_ErrCode(answer) != UPNP_E_SUCCESS) return;
     const char *location = UpnpDiscovery_get_Location_cstr(answer);
     const char *deviceId = UpnpDiscovery_get_DeviceID_cstr(answer);
     if (!location || !*location || !deviceId || !*deviceId) return;
-    IXML_Document *description = nullptr;
-    if (UpnpDownloadXmlDoc(location, &description) != UPNP_E_SUCCESS || !description) return;
-    KnownDevice entry{duplicate(deviceId), duplicate(location), description,
-                      UpnpDiscovery_get_Expires(answer)};
-    int rc = entry.deviceId && entry.location ? addDevice(entry) : -4;
-    if (rc != 0) {
-        REPORT_ERROR(SOURCE, "__internal_AddDevice", rc);
-        freeKnown(&entry);
+    uint32_t sender = senderOf(answer);
+    std::string senderText = upnpurlAddressText(sender);
+    if (std::strlen(location) > MAX_ANSWER_TEXT || std::strlen(deviceId) > MAX_ANSWER_TEXT) {
+        logOnce(sender, "answer", "Device at address %s ignored: its search answer is too long", senderText.c_str());
+        return;
     }
+    DescfetchJob job;
+    if (!upnpurlUsableAddress(sender) || upnpurlParse(location, &job.location) != 0 ||
+        job.location.address != sender) {
+        logOnce(sender, "location", "Device %s at address %s ignored: its description location %s is not on its own address",
+                deviceId, senderText.c_str(), location);
+        return;
+    }
+    job.deviceId = deviceId;
+    job.expires = UpnpDiscovery_get_Expires(answer);
+    descfetchQueue(job);
 }
 
-int callback(Upnp_EventType type, const void *event, void *cookie) {
+int callback(Upnp_EventType type, const void *event, void *) {
     switch (type) {
     case UPNP_DISCOVERY_SEARCH_RESULT:
         onSearchResult(static_cast<const UpnpDiscovery *>(event));
         break;
     case UPNP_DISCOVERY_ADVERTISEMENT_BYEBYE: {
+        // Any UPnP device may say goodbye; one that is not known is reported
+        // once per address, however often it repeats itself.
         auto *notice = static_cast<const UpnpDiscovery *>(event);
         if (UpnpDiscovery_get_ErrCode(notice) != UPNP_E_SUCCESS) break;
         const char *deviceId = UpnpDiscovery_get_DeviceID_cstr(notice);
-        int rc = deviceId ? removeDevice(deviceId) : -2;
-        if (rc != 0) REPORT_ERROR(SOURCE, "__internal_RemoveDevice", rc);
+        int rc = deviceId ? removeKnownDevice(deviceId, senderOf(notice)) : -2;
+        if (rc != 0 && logonceClaim(senderOf(notice), "byebye")) REPORT_ERROR(SOURCE, "removeKnownDevice", rc);
         break;
     }
     case UPNP_DISCOVERY_SEARCH_TIMEOUT: {
-        // The cookie is the address of the search-done event variable; a
-        // time-out that arrives after the search gave up finds it cleared.
-        std::lock_guard<std::mutex> lock(g_search);
-        HANDLE done = *static_cast<HANDLE *>(cookie);
-        if (done) SetEvent(done);
+        std::lock_guard<std::mutex> lock(g_search.lock);
+        g_search.timedOut = true;
+        g_search.ended.notify_all();
         break;
     }
     default:
@@ -163,10 +229,14 @@ int activate() {
     if (!bound || inet_pton(AF_INET, bound, &address) != 1) address.s_addr = INADDR_NONE;
     g.localAddress = address.s_addr;
     g.localPort = UpnpGetServerPort();
+    upnpclockReset();
+    logonceReset();
+    descfetchStart(onDescription);
     if (UpnpRegisterClient(callback, &g.client, &g.client) != UPNP_E_SUCCESS) {
         g.client = -1;
         int rc = UpnpFinish();
         if (rc != UPNP_E_SUCCESS) REPORT_ERROR(SOURCE, "UpnpFinish", rc);
+        descfetchStop();
         return -5;
     }
     g.active = true;
@@ -183,22 +253,18 @@ void deactivate() {
     int rc = UpnpFinish();
     if (rc != UPNP_E_SUCCESS) REPORT_ERROR(SOURCE, "UpnpFinish", rc);
     else g.active = false;
+    // No callback runs any more, so no download can be queued after this.
+    if (!g.active) descfetchStop();
 }
 
-// The host part of a URL: after the first "//", up to ":" or "/".
-std::string urlHost(const char *url) {
-    const char *start = url ? std::strstr(url, "//") : nullptr;
-    if (!start) return std::string();
-    start += 2;
-    return std::string(start, std::strcspn(start, ":/"));
-}
+char *optionalText(const std::optional<std::string> &text) { return text ? duplicate(text->c_str()) : nullptr; }
 
 int appendDevice(int list, const KnownDevice &known) {
     UpnpDevice device{};
     device.deviceId = duplicate(known.deviceId);
-    device.friendlyName = upnpxmlFirstText(known.description, "friendlyName");
-    device.manufacturer = upnpxmlFirstText(known.description, "manufacturer");
-    device.address = duplicate(urlHost(known.location).c_str());
+    device.friendlyName = optionalText(known.description->friendlyName);
+    device.manufacturer = optionalText(known.description->manufacturer);
+    device.address = duplicate(upnpurlAddressText(known.address).c_str());
     int rc = device.deviceId && device.address ? listAddItem(list, &device, sizeof device) : -4;
     if (rc < 0) {
         std::free(device.deviceId);
@@ -220,54 +286,58 @@ bool listHasDevice(int list, const char *deviceId) {
     }
 }
 
-// Finds the control URL of the device's service of this type. 0, -2 unknown
-// device, -5 no usable service.
-int controlUrlFor(const char *deviceId, const char *serviceType, std::string *controlUrl) {
+// The control URL of the device's first service of this type, resolved
+// against "URLBase" or else the location. 0, -2 unknown device, -5 no usable
+// service. A control URL that does not lie on the device's own address is
+// refused: a description must not send this PC's requests elsewhere.
+int controlUrlFor(const char *deviceId, const char *serviceType, UpnpUrl *controlUrl) {
     std::lock_guard<std::mutex> lock(g_table);
     if (g.known < 0) return -2;
     KnownDevice known;
     if (findKnown(deviceId, &known) < 0) return -2;
-    UpnpxmlService service;
-    int rc = upnpxmlFindService(known.description, known.location, serviceType, &service);
-    if (rc != 0) {
-        if (rc != -5) REPORT_ERROR(SOURCE, "UpnpResolveURL2", rc);
-        return -5;
-    }
-    // A description may name any host as control URL; actions go only to the
-    // device that served the description.
-    if (urlHost(service.controlUrl.c_str()) != urlHost(known.location)) return -5;
-    *controlUrl = service.controlUrl;
-    return 0;
+    const UpnpdescService *service = nullptr;
+    for (const UpnpdescService &s : known.description->services)
+        if (s.serviceType == serviceType) {
+            service = &s;
+            break;
+        }
+    if (!service || service->controlUrl.empty()) return -5;
+    std::string base = known.description->urlBase ? *known.description->urlBase : known.location;
+    int rc = upnpurlResolve(base, service->controlUrl, controlUrl);
+    if (rc == 0 && controlUrl->address == known.address) return 0;
+    std::string address = upnpurlAddressText(known.address);
+    logOnce(known.address, "control", "Device %s at address %s: control URL %s refused, it is not on the device's own address",
+            deviceId, address.c_str(), service->controlUrl.c_str());
+    return -5;
 }
 
-struct Argument {
-    const char *name;
-    std::string value;
-};
-
+// One action: 0 when the device answered with the action's success answer;
+// else the fault's error code, the HTTP status or the exchange's failure
+// (negative) in *code, and -5.
 int sendAction(const char *deviceId, const char *serviceType, const char *actionName,
-               const Argument *arguments, int count, bool logSendFailure) {
-    std::string controlUrl;
-    int rc = controlUrlFor(deviceId, serviceType, &controlUrl);
+               const UpnpsoapArgument *arguments, int count, bool logSendFailure) {
+    HttpRequest request;
+    int rc = controlUrlFor(deviceId, serviceType, &request.url);
     if (rc != 0) return rc;
-    IXML_Document *action = nullptr;
-    for (int i = 0; i < count; ++i) {
-        int added = UpnpAddToAction(&action, actionName, serviceType, arguments[i].name,
-                                    arguments[i].value.c_str());
-        if (added != UPNP_E_SUCCESS) REPORT_ERROR(SOURCE, "UpnpAddToAction", added);
+    std::string body = upnpsoapRequest(actionName, serviceType, arguments, count);
+    request.body = &body;
+    request.headers = {"Content-Type: text/xml; charset=\"utf-8\"",
+                       std::string("SOAPACTION: \"") + serviceType + "#" + actionName + "\"", "Expect:"};
+    request.maxBody = UPNP_ACTION_ANSWER_MAX_BYTES;
+    request.deadline = upnpclockDeadline(UPNP_ACTION_TIMEOUT_MS);
+    HttpAnswer answer;
+    int code = httpExchange(request, &answer);
+    if (code == HTTP_DONE) {
+        code = upnpsoapAnswerResult(answer.body.data(), answer.body.size(), actionName, serviceType);
+        if (code == 0 && answer.status != 200) code = (int)answer.status;
+        if (code == -5 && answer.status != 200) code = (int)answer.status;
+    } else if (!(code == HTTP_TIMED_OUT && upnpclockTimeIsUp())) {  // not the device's fault when shut-down cut it
+        std::string address = upnpurlAddressText(request.url.address);
+        logOnce(request.url.address, httpReason(code), "Device %s at address %s: %s action not answered (%s)", deviceId,
+                address.c_str(), actionName, httpReason(code));
     }
-    UpnpClient_Handle client;
-    {
-        std::lock_guard<std::mutex> lock(g_state);
-        client = g.client;
-    }
-    IXML_Document *response = nullptr;
-    int sent = action ? UpnpSendAction(client, controlUrl.c_str(), serviceType, nullptr, action, &response)
-                      : UPNP_E_INVALID_ACTION;
-    if (sent != UPNP_E_SUCCESS && logSendFailure) REPORT_ERROR(SOURCE, "UpnpSendAction", sent);
-    if (action) ixmlDocument_free(action);
-    if (response) ixmlDocument_free(response);
-    return sent == UPNP_E_SUCCESS ? 0 : -5;
+    if (code != 0 && logSendFailure) REPORT_ERROR(SOURCE, "UpnpSendAction", code);
+    return code == 0 ? 0 : -5;
 }
 
 // Keeps the UPnP libraries mapped for the rest of the process: the stack's
@@ -290,7 +360,10 @@ int upnpmodInit() {
     std::lock_guard<std::mutex> lock(g_state);
     if (g.initialised) return -1;
     pinLibrary(reinterpret_cast<const void *>(&UpnpInit2));
-    pinLibrary(reinterpret_cast<const void *>(&ixmlDocument_free));
+    // libcurl stays too: its TLS libraries register handlers that run at exit.
+    pinLibrary(reinterpret_cast<const void *>(&curl_easy_init));
+    static const bool curlReady = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+    if (!curlReady) return -3;
     int rc = listInit();
     if (rc != 0 && rc != -1) return -3;
     g.ownsListModule = rc == 0;
@@ -360,20 +433,24 @@ int upnpmodFindDevices(const char *deviceType, int searchSeconds) {
     if (list < 0) return -3;
 
     if (searchSeconds > 0) {
-        HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        if (!done) {
-            listDestroy(list);
-            return -7;
-        }
+        // Answers keep arriving for the search time; their descriptions are
+        // fetched meanwhile. The whole search ends after twice the search
+        // time at the latest, or at once when shut-down begins.
+        UpnpClock::time_point end = upnpclockDeadline(searchSeconds * 2000);
         {
-            std::lock_guard<std::mutex> lock(g_search);
-            g.searchDone = done;
+            std::lock_guard<std::mutex> lock(g_search.lock);
+            g_search.running = true;
+            g_search.timedOut = false;
         }
-        if (UpnpSearchAsync(client, searchSeconds, deviceType, &g.searchDone) == UPNP_E_SUCCESS)
-            WaitForSingleObject(done, (DWORD)searchSeconds * 2000);
-        std::lock_guard<std::mutex> lock(g_search);
-        g.searchDone = nullptr;
-        CloseHandle(done);
+        if (UpnpSearchAsync(client, searchSeconds, deviceType, nullptr) == UPNP_E_SUCCESS) {
+            std::unique_lock<std::mutex> lock(g_search.lock);
+            while (!g_search.timedOut && !upnpclockLimited() && UpnpClock::now() < end)
+                g_search.ended.wait_until(lock, std::min(end, UpnpClock::now() + std::chrono::milliseconds(100)));
+            lock.unlock();
+            descfetchWaitIdle(end);
+        }
+        std::lock_guard<std::mutex> lock(g_search.lock);
+        g_search.running = false;
     }
 
     std::lock_guard<std::mutex> table(g_table);
@@ -382,9 +459,7 @@ int upnpmodFindDevices(const char *deviceType, int searchSeconds) {
         int id = listGetItemId(g.known, pos);
         if (id < 0) break;
         if (listGetItem(g.known, id, &known, sizeof known) != (int)sizeof known) continue;
-        char *type = upnpxmlFirstText(known.description, "deviceType");
-        bool wanted = type && std::strcmp(type, deviceType) == 0;
-        std::free(type);
+        bool wanted = known.description->deviceType == deviceType;
         if (!wanted || listHasDevice(list, known.deviceId)) continue;
         int rc = appendDevice(list, known);
         if (rc < 0) REPORT_ERROR(SOURCE, "listAddItem", rc);
@@ -419,7 +494,7 @@ int upnpmodAddPortMapping(const char *deviceId, const char *serviceType, uint32_
     client.s_addr = internalClient;
     char clientText[INET_ADDRSTRLEN];
     inet_ntop(AF_INET, &client, clientText, sizeof clientText);
-    const Argument arguments[] = {
+    const UpnpsoapArgument arguments[] = {
         {"NewRemoteHost", "0.0.0.0"},
         {"NewExternalPort", std::to_string(port)},
         {"NewProtocol", protocolName(protocol)},
@@ -436,10 +511,14 @@ int upnpmodDeletePortMapping(const char *deviceId, const char *serviceType, int 
     if (!initialised()) return -1;
     if (!deviceId || !serviceType || port < 1 || port > 65535 || (protocol != 1 && protocol != 2))
         return -2;
-    const Argument arguments[] = {
+    const UpnpsoapArgument arguments[] = {
         {"NewRemoteHost", "0.0.0.0"},
         {"NewExternalPort", std::to_string(port)},
         {"NewProtocol", protocolName(protocol)},
     };
     return sendAction(deviceId, serviceType, "DeletePortMapping", arguments, 3, true);
 }
+
+void upnpmodLimitTime(int milliseconds) { upnpclockLimit(milliseconds); }
+
+bool upnpmodTimeIsUp() { return upnpclockTimeIsUp(); }

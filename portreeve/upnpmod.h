@@ -28,3 +28,10 @@ int upnpmodReleaseDevices(int deviceList);
 int upnpmodAddPortMapping(const char *deviceId, const char *serviceType, uint32_t internalClient,
                           int port, int protocol, int enabled);
 int upnpmodDeletePortMapping(const char *deviceId, const char *serviceType, int port, int protocol);
+
+// Shut-down: from now on no search, download or action waits past now +
+// milliseconds; a search under way ends at once. Holds until the next
+// activation.
+void upnpmodLimitTime(int milliseconds);
+// True once that time is over: callers stop before their next action.
+bool upnpmodTimeIsUp();

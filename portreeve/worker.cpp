@@ -37,6 +37,15 @@ struct Context {
 Context g_context;
 int g_forwarded = -1;
 std::atomic<bool> g_abandon{false};
+std::atomic<bool> g_cut{false};  // a pass stopped before its end
+
+// True when the worker must not send another request: told to abandon its
+// work, or the network time left for shutting down is over.
+bool mustStop() {
+    if (!g_abandon && !upnpmodTimeIsUp()) return false;
+    g_cut = true;
+    return true;
+}
 
 const char *protocolName(int protocol) { return protocol == PROTO_UDP ? "UDP" : "TCP"; }
 
@@ -73,11 +82,11 @@ bool forEachPort(int serviceId, Visit visit) {
     PortRange range;
     for (int pos = 0; servicemodGetPortRange(serviceId, pos, &range) >= 0; ++pos) {
         for (int port = range.from; port <= range.to; ++port) {
-            if (g_abandon) return false;
+            if (mustStop()) return false;
             visit(port, range.protocol);
         }
     }
-    return true;
+    return !mustStop();
 }
 
 template <typename Visit>
@@ -96,9 +105,11 @@ uint32_t withLastOctetZero(uint32_t address) { return htonl(ntohl(address) & 0xF
 // then this PC itself), then deletes it. Returns the deletion's result.
 int neutraliseAndDelete(const UpnpDevice &device, uint32_t local, int port, int protocol) {
     if (upnpmodAddPortMapping(device.deviceId, WANIP_SERVICE_TYPE, withLastOctetZero(local), port, protocol, 0) != 0) {
+        if (mustStop()) return -5;
         int rc = upnpmodAddPortMapping(device.deviceId, WANIP_SERVICE_TYPE, local, port, protocol, 0);
         if (rc != 0) REPORT_ERROR(SOURCE, "upnpmodAddPortMapping", rc);
     }
+    if (mustStop()) return -5;
     return upnpmodDeletePortMapping(device.deviceId, WANIP_SERVICE_TYPE, port, protocol);
 }
 
@@ -111,6 +122,7 @@ void configurationPass(int list, const UpnpSettings &settings) {
             bool finished = forEachPort(serviceId, [&](int port, int protocol) {
                 int rc = upnpmodDeletePortMapping(device.deviceId, WANIP_SERVICE_TYPE, port, protocol);
                 if (rc != 0) REPORT_ERROR(SOURCE, "upnpmodDeletePortMapping", rc);
+                if (mustStop()) return;
                 rc = upnpmodAddPortMapping(device.deviceId, WANIP_SERVICE_TYPE, local, port, protocol, 1);
                 if (rc != 0) {
                     REPORT_ERROR(SOURCE, "upnpmodAddPortMapping", rc);
@@ -162,7 +174,7 @@ void reconcile(int list, const UpnpSettings &settings) {
         if (listGetItem(g_forwarded, id, &record, sizeof record) != (int)sizeof record) continue;
         if (enabledServiceCovers(record.port, record.protocol)) continue;
         forEachDevice(list, [&](const UpnpDevice &device) {
-            if (!isSelected(device, settings) || g_abandon) return;
+            if (!isSelected(device, settings) || mustStop()) return;
             uint32_t local = chooseLocalAddress(device.address);
             int rc = neutraliseAndDelete(device, local, record.port, record.protocol);
             if (rc == 0)
@@ -198,7 +210,7 @@ void closingPass() {
                 int rc;
                 if (remove) {
                     rc = neutraliseAndDelete(device, local, port, protocol);
-                    if (rc != 0) REPORT_ERROR(SOURCE, "upnpmodDeletePortMapping", rc);
+                    if (rc != 0 && !g_cut) REPORT_ERROR(SOURCE, "upnpmodDeletePortMapping", rc);
                 } else {
                     rc = upnpmodAddPortMapping(device.deviceId, WANIP_SERVICE_TYPE, local, port, protocol, 0);
                     if (rc != 0) REPORT_ERROR(SOURCE, "upnpmodAddPortMapping", rc);
@@ -223,6 +235,11 @@ DWORD WINAPI workerMain(LPVOID) {
     setOption(UPNPMOD_OPT_ACTIVE, 1);
 
     int list = upnpmodFindDevices(IGD_DEVICE_TYPE, FIRST_SEARCH_SECONDS);
+    // A shut-down during the first search goes straight to the closing pass.
+    if (list >= 0 && WaitForSingleObject(g_context.stop, 0) == WAIT_OBJECT_0) {
+        releaseDevices(list);
+        list = -1;
+    }
     if (list >= 0) {
         UpnpSettings settings;
         settingsGet(&settings);
@@ -262,12 +279,16 @@ HANDLE workerStart(HANDLE stopEvent, HANDLE wakeEvent, const char *configPath) {
     g_context.wake = wakeEvent;
     std::snprintf(g_context.configPath, sizeof g_context.configPath, "%s", configPath);
     g_abandon = false;
+    g_cut = false;
     return CreateThread(nullptr, 0, workerMain, nullptr, 0, nullptr);
 }
 
 void workerAbandon() { g_abandon = true; }
 
+bool workerWasCut() { return g_cut; }
+
 void workerReset() {
     g_forwarded = -1;
     g_abandon = false;
+    g_cut = false;
 }

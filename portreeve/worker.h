@@ -11,5 +11,7 @@ constexpr const char *WANIP_SERVICE_TYPE = "urn:schemas-upnp-org:service:WANIPCo
 HANDLE workerStart(HANDLE stopEvent, HANDLE wakeEvent, const char *configPath);
 // Asks a worker that overran its closing time to skip the remaining actions.
 void workerAbandon();
+// True when a pass stopped before its end (abandoned, or out of time).
+bool workerWasCut();
 // Forgets the forwarded-port list (after the worker ended).
 void workerReset();

@@ -38,6 +38,9 @@ Gateway::Gateway(const GatewayOptions &o, const std::string &workDir) {
                                      "--description", o.description, "--record", record_, "--mode", mode_,
                                      "--answer-delay", std::to_string(o.answerDelayMs)};
     if (o.urlBase) args.push_back("--urlbase");
+    if (!o.hostile.empty()) args.insert(args.end(), {"--hostile", o.hostile});
+    if (!o.trapAddress.empty()) args.insert(args.end(), {"--trap-address", o.trapAddress});
+    if (o.answers != 1) args.insert(args.end(), {"--answers", std::to_string(o.answers)});
     int out[2];
     if (pipe(out) != 0) return;
     int pid = fork();
@@ -74,6 +77,8 @@ Gateway::~Gateway() {
 }
 
 std::vector<std::string> Gateway::actions() const { return readLines(record_); }
+
+size_t Gateway::searches() const { return readLines(record_ + ".search").size(); }
 
 void Gateway::setMode(const std::string &lines) {
     std::ofstream out(mode_, std::ios::trunc);

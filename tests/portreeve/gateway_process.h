@@ -17,6 +17,9 @@ struct GatewayOptions {
     std::string control = "relative";     // absolute, otherhost, missing
     std::string description = "normal";   // missing, huge, malformed, nowanip
     int answerDelayMs = 0;
+    std::string hostile;      // an attack of the gateway program (see its header)
+    std::string trapAddress;  // another host, where nothing may arrive
+    int answers = 1;          // answers to each search
 };
 
 // One test gateway process, stopped by the destructor.
@@ -27,6 +30,8 @@ public:
     bool ready() const { return pid_ > 0; }
     // Every action received so far, one line each: "<path> <action> name=value ...".
     std::vector<std::string> actions() const;
+    // How many searches it has received.
+    size_t searches() const;
     // Lines for the mode file: "fault=718", "slow=3000", "broken=1".
     void setMode(const std::string &lines);
     void sayGoodbye();

@@ -6,8 +6,14 @@
 //           [--urlbase] [--control relative|absolute|otherhost|missing]
 //           [--description normal|missing|huge|malformed|nowanip]
 //           [--answer-delay MS] [--ssdp-interface A]
+//           [--hostile KIND] [--trap-address A] [--answers N]
 //
-// Each action is appended to the record file as one line:
+// --hostile makes it a device that attacks its control point (KIND below,
+// at "hostileKinds"); it then also listens on 127.0.0.1 and [::1] and the
+// trap address, and records any connection there as "TRAP <where>".
+//
+// Each search it receives adds a line to FILE.search. Each action is
+// appended to the record file as one line:
 //   <request path> <action> <name>=<value> ... (arguments in received order)
 // The mode file, read at every action, holds lines "fault=N" (answer UPnP
 // error N), "slow=MS" (wait before answering), "broken=1" (answer with
@@ -51,6 +57,9 @@ struct Options {
     std::string record;
     std::string mode;
     int answerDelayMs = 0;
+    std::string hostile;
+    std::string trapAddress;
+    int answers = 1;  // answers to each search
 };
 
 Options opt;
@@ -66,7 +75,13 @@ std::string service(const std::string &type, const std::string &id, const std::s
     return s + "<eventSubURL>/evt/" + id.substr(id.rfind(':') + 1) + "</eventSubURL><SCPDURL>/scpd.xml</SCPDURL></service>";
 }
 
+int trapPort() { return opt.port; }
+
 std::string controlUrl() {
+    if (opt.hostile == "control-mapped")
+        return "http://[::ffff:" + opt.trapAddress + "]:" + std::to_string(trapPort()) + "/ctl/ipconn";
+    if (opt.hostile == "control-v6loopback") return "http://[::1]:" + std::to_string(trapPort()) + "/ctl/ipconn";
+    if (opt.hostile == "control-spaced") return "\n   ctl/ipconn  \n";
     if (opt.control == "absolute") return base() + "/abs/ipconn";
     if (opt.control == "otherhost") return "http://10.99.99.99:" + std::to_string(opt.port) + "/ctl/ipconn";
     if (opt.control == "missing") return "";
@@ -193,6 +208,8 @@ std::string argument(const std::vector<std::pair<std::string, std::string>> &arg
     return "";
 }
 
+bool hostileAnswer(int fd, const std::string &action);
+
 void handleAction(int fd, const std::string &path, const std::string &body) {
     std::string action;
     auto args = actionArguments(body, &action);
@@ -207,6 +224,7 @@ void handleAction(int fd, const std::string &path, const std::string &body) {
         if (action == "AddPortMapping") mappings[key] = argument(args, "NewInternalClient");
         else if (action == "DeletePortMapping" && mappings.erase(key) == 0) error = 714;
     }
+    if (hostileAnswer(fd, action)) return;
     Mode mode = readMode();
     if (mode.slowMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(mode.slowMs));
     if (mode.fault) error = mode.fault;
@@ -222,6 +240,99 @@ void handleAction(int fd, const std::string &path, const std::string &body) {
         respond(fd, "200 OK", "text/xml; charset=\"utf-8\"",
                 envelope("<u:" + action + "Response xmlns:u=\"" + WANIP + "\"></u:" + action + "Response>"));
     }
+}
+
+void sendChunk(int fd, const std::string &data) {
+    char size[32];
+    std::snprintf(size, sizeof size, "%zx\r\n", data.size());
+    sendAll(fd, size + data + "\r\n");
+}
+
+// Stays silent until the gateway ends or half a minute passes.
+void stall() {
+    for (int i = 0; i < 300 && running; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+const char *CHUNKED_HEAD = "HTTP/1.1 200 OK\r\nCONTENT-TYPE: text/xml\r\nTRANSFER-ENCODING: chunked\r\n\r\n";
+
+// Attacks in the description answer; false for kinds that serve a normal one.
+bool hostileDescription(int fd) {
+    const std::string &k = opt.hostile;
+    if (k == "deep-chunked") {  // a million nested elements
+        sendAll(fd, CHUNKED_HEAD);
+        std::string open;
+        for (int i = 0; i < 10000; ++i) open += "<a>";
+        for (int i = 0; i < 100 && running; ++i) sendChunk(fd, open);
+        sendAll(fd, "0\r\n\r\n");
+    } else if (k == "trailers") {  // a whole description, then 300 trailer lines
+        sendAll(fd, CHUNKED_HEAD);
+        sendChunk(fd, descriptionDocument());
+        std::string trailers = "0\r\n";
+        for (int i = 0; i < 300; ++i) trailers += "X-Trailer-" + std::to_string(i) + ": " + std::string(40, 't') + "\r\n";
+        sendAll(fd, trailers + "\r\n");
+    } else if (k == "siblings-chunked") {  // a megabyte of sibling elements
+        sendAll(fd, CHUNKED_HEAD);
+        std::string doc = descriptionDocument();
+        size_t cut = doc.find("<modelName>");
+        sendChunk(fd, doc.substr(0, cut));
+        std::string siblings;
+        for (int i = 0; i < 4096; ++i) siblings += "<v/>";
+        for (int i = 0; i < 64 && running; ++i) sendChunk(fd, siblings);
+        sendChunk(fd, doc.substr(cut));
+        sendAll(fd, "0\r\n\r\n");
+    } else if (k == "many-headers") {  // 200,000 header lines
+        std::string head = "HTTP/1.1 200 OK\r\n";
+        for (int i = 0; i < 200000 && running; ++i) {
+            head += "X-H: " + std::to_string(i) + "\r\n";
+            if (head.size() > 65536) {
+                sendAll(fd, head);
+                head.clear();
+            }
+        }
+        sendAll(fd, head + "\r\n" + descriptionDocument());
+    } else if (k == "long-header") {  // one header line of 8 MB
+        sendAll(fd, "HTTP/1.1 200 OK\r\nX-Long: ");
+        std::string piece(65536, 'l');
+        for (int i = 0; i < 128 && running; ++i) sendAll(fd, piece);
+        sendAll(fd, "\r\n\r\n" + descriptionDocument());
+    } else if (k == "stall-description") {
+        sendAll(fd, "HTTP/1.1 200 OK\r\nCONTENT-TYPE: text/xml\r\nCONTENT-LENGTH: 5000\r\n\r\n<?xml");
+        stall();
+    } else if (k == "huge-description") {  // 300 MB announced and sent
+        sendAll(fd, "HTTP/1.1 200 OK\r\nCONTENT-TYPE: text/xml\r\nCONTENT-LENGTH: 314572800\r\n\r\n");
+        std::string piece(1 << 20, ' ');
+        for (int i = 0; i < 300 && running; ++i) sendAll(fd, piece);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Attacks in the action answer; false for kinds that answer normally.
+bool hostileAnswer(int fd, const std::string &action) {
+    const std::string &k = opt.hostile;
+    std::string fault = k == "fault-zero" ? "0" : k == "fault-text" ? "abc" : "";
+    if (k == "soap-siblings") {
+        sendAll(fd, CHUNKED_HEAD);
+        sendChunk(fd, "<?xml version=\"1.0\"?><s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
+                      "<u:" + action + "Response xmlns:u=\"" + WANIP + "\">");
+        std::string siblings;
+        for (int i = 0; i < 4096; ++i) siblings += "<v/>";
+        for (int i = 0; i < 64 && running; ++i) sendChunk(fd, siblings);
+        sendChunk(fd, "</u:" + action + "Response></s:Body></s:Envelope>");
+        sendAll(fd, "0\r\n\r\n");
+    } else if (k == "soap-stall") {
+        sendAll(fd, "HTTP/1.1 200 OK\r\nCONTENT-TYPE: text/xml\r\nCONTENT-LENGTH: 5000\r\n\r\n<?xml");
+        stall();
+    } else if (!fault.empty()) {
+        respond(fd, "500 Internal Server Error", "text/xml; charset=\"utf-8\"",
+                envelope("<s:Fault><faultcode>s:Client</faultcode><faultstring>UPnPError</faultstring><detail>"
+                         "<UPnPError xmlns=\"urn:schemas-upnp-org:control-1-0\"><errorCode>" + fault +
+                         "</errorCode><errorDescription>Fine</errorDescription></UPnPError></detail></s:Fault>"));
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void serveConnection(int fd) {
@@ -249,10 +360,11 @@ void serveConnection(int fd) {
         std::istringstream line(head);
         std::string method, path;
         line >> method >> path;
-        if (method == "GET" && path == "/desc.xml")
-            respond(fd, "200 OK", "text/xml", descriptionDocument());
-        else if (method == "POST")
+        if (method == "GET" && path == "/desc.xml") {
+            if (!hostileDescription(fd)) respond(fd, "200 OK", "text/xml", descriptionDocument());
+        } else if (method == "POST") {
             handleAction(fd, path, body);
+        }
         else
             respond(fd, "404 Not Found", "text/plain", "not found\n");
     }
@@ -291,19 +403,59 @@ int ssdpSocket() {
     return fd;
 }
 
-void sendByebye(int fd) {
+int g_reply = -1;      // SSDP answers and announcements leave from the gateway's address
+int g_blackhole = -1;  // port of a listener whose queue is full: connections hang
+
+// Answers and announcements leave from the gateway's own address, as a
+// device's would; announcements go out on this PC's multicast interface.
+int replySocket() {
+    int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in own{};
+    own.sin_family = AF_INET;
+    inet_pton(AF_INET, opt.address.c_str(), &own.sin_addr);
+    if (bind(fd, reinterpret_cast<sockaddr *>(&own), sizeof own) != 0) {
+        std::perror("gateway: bind reply socket");
+        std::exit(1);
+    }
+    in_addr out{};
+    inet_pton(AF_INET, opt.ssdpInterface.c_str(), &out);
+    setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &out, sizeof out);
+    return fd;
+}
+
+void sendByebyeFor(const std::string &uuid) {
     std::string msg = "NOTIFY * HTTP/1.1\r\nHOST: 239.255.255.250:1900\r\nNT: " + std::string(IGD) +
-                      "\r\nNTS: ssdp:byebye\r\nUSN: " + opt.uuid + "::" + IGD + "\r\n\r\n";
+                      "\r\nNTS: ssdp:byebye\r\nUSN: " + uuid + "::" + IGD + "\r\n\r\n";
     sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(1900);
     inet_pton(AF_INET, SSDP_GROUP, &to.sin_addr);
-    for (int i = 0; i < 2; ++i)
-        sendto(fd, msg.data(), msg.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+    sendto(g_reply, msg.data(), msg.size(), 0, reinterpret_cast<sockaddr *>(&to), sizeof to);
+}
+
+void sendByebye() {
+    for (int i = 0; i < 2; ++i) sendByebyeFor(opt.uuid);
+}
+
+// 24,000 departures of devices nobody knows.
+void byebyeFlood() {
+    for (int i = 0; i < 24000 && running; ++i) {
+        char uuid[64];
+        std::snprintf(uuid, sizeof uuid, "uuid:f100d000-0000-4000-8000-%012d", i);
+        sendByebyeFor(uuid);
+        if (i % 1000 == 999) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+std::string searchAnswer(const std::string &location, const std::string &uuid) {
+    return "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=1800\r\nEXT:\r\nLOCATION: " + location +
+           "\r\nSERVER: Linux/6 UPnP/1.0 testgateway/1.0\r\nST: " + IGD + "\r\nUSN: " + uuid + "::" + IGD +
+           "\r\n\r\n";
 }
 
 void ssdpServer(int fd) {
     char buffer[2048];
+    bool flooded = false;
     while (running) {
         sockaddr_in from{};
         socklen_t fromLen = sizeof from;
@@ -314,12 +466,85 @@ void ssdpServer(int fd) {
         if (msg.compare(0, 8, "M-SEARCH") != 0) continue;
         bool wanted = msg.find(IGD) != std::string::npos || msg.find("ssdp:all") != std::string::npos;
         if (!wanted) continue;
+        {
+            std::lock_guard<std::mutex> lock(recordLock);
+            std::ofstream(opt.record + ".search", std::ios::app) << "M-SEARCH\n";
+        }
         if (opt.answerDelayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(opt.answerDelayMs));
-        std::string answer = "HTTP/1.1 200 OK\r\nCACHE-CONTROL: max-age=1800\r\nEXT:\r\nLOCATION: " + base() +
-                             "/desc.xml\r\nSERVER: Linux/6 UPnP/1.0 testgateway/1.0\r\nST: " + IGD +
-                             "\r\nUSN: " + opt.uuid + "::" + IGD + "\r\n\r\n";
-        sendto(fd, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr *>(&from), fromLen);
+        std::vector<std::string> answers;
+        if (opt.hostile == "location-loopback") {
+            answers.push_back(searchAnswer("http://127.0.0.1:" + std::to_string(trapPort()) + "/desc.xml", opt.uuid));
+        } else if (opt.hostile == "blackhole") {  // a hundred devices whose descriptions never come
+            for (int i = 0; i < 100; ++i)
+                answers.push_back(searchAnswer("http://" + opt.address + ":" + std::to_string(g_blackhole) + "/desc.xml",
+                                               opt.uuid + "-" + std::to_string(i)));
+        } else {
+            for (int i = 0; i < opt.answers; ++i) answers.push_back(searchAnswer(base() + "/desc.xml", opt.uuid));
+        }
+        for (const std::string &answer : answers)
+            sendto(g_reply, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr *>(&from), fromLen);
+        if (opt.hostile == "byebye-flood" && !flooded) {
+            flooded = true;
+            std::thread(byebyeFlood).detach();
+        }
     }
+}
+
+// Records every connection that reaches it: nothing should.
+void trapServer(int listener, std::string where) {
+    while (running) {
+        int fd = accept(listener, nullptr, nullptr);
+        if (fd < 0) continue;
+        {
+            std::lock_guard<std::mutex> lock(recordLock);
+            std::ofstream(opt.record, std::ios::app) << "TRAP " << where << "\n";
+        }
+        close(fd);
+    }
+}
+
+void openTrap(int family, const std::string &address, int port) {
+    int fd = socket(family, SOCK_STREAM, 0);
+    int on = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_storage at{};
+    socklen_t length;
+    if (family == AF_INET) {
+        auto *in = reinterpret_cast<sockaddr_in *>(&at);
+        in->sin_family = AF_INET;
+        in->sin_port = htons((uint16_t)port);
+        inet_pton(AF_INET, address.c_str(), &in->sin_addr);
+        length = sizeof *in;
+    } else {
+        auto *in6 = reinterpret_cast<sockaddr_in6 *>(&at);
+        in6->sin6_family = AF_INET6;
+        in6->sin6_port = htons((uint16_t)port);
+        inet_pton(AF_INET6, address.c_str(), &in6->sin6_addr);
+        length = sizeof *in6;
+    }
+    if (bind(fd, reinterpret_cast<sockaddr *>(&at), length) != 0 || listen(fd, 16) != 0) {
+        close(fd);  // that address does not exist here, so nothing can reach it either
+        return;
+    }
+    std::thread(trapServer, fd, address + ":" + std::to_string(port)).detach();
+}
+
+// A listener whose accept queue is full, so further connection attempts
+// get no answer at all.
+int openBlackhole() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in at{};
+    at.sin_family = AF_INET;
+    inet_pton(AF_INET, opt.address.c_str(), &at.sin_addr);
+    socklen_t length = sizeof at;
+    if (bind(fd, reinterpret_cast<sockaddr *>(&at), length) != 0 || listen(fd, 0) != 0) return -1;
+    getsockname(fd, reinterpret_cast<sockaddr *>(&at), &length);
+    for (int i = 0; i < 3; ++i) {
+        int filler = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK, 0);
+        connect(filler, reinterpret_cast<sockaddr *>(&at), length);
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return ntohs(at.sin_port);
 }
 
 }  // namespace
@@ -341,6 +566,9 @@ int main(int argc, char **argv) {
         else if (a == "--record") opt.record = next();
         else if (a == "--mode") opt.mode = next();
         else if (a == "--answer-delay") opt.answerDelayMs = std::atoi(next().c_str());
+        else if (a == "--hostile") opt.hostile = next();
+        else if (a == "--answers") opt.answers = std::atoi(next().c_str());
+        else if (a == "--trap-address") opt.trapAddress = next();
         else {
             std::fprintf(stderr, "gateway: unknown option %s\n", a.c_str());
             return 2;
@@ -369,6 +597,13 @@ int main(int argc, char **argv) {
     getsockname(listener, reinterpret_cast<sockaddr *>(&at), &atLen);
     opt.port = ntohs(at.sin_port);
     int ssdp = ssdpSocket();
+    g_reply = replySocket();
+    if (!opt.hostile.empty()) {
+        openTrap(AF_INET, "127.0.0.1", trapPort());
+        openTrap(AF_INET6, "::1", trapPort());
+        if (!opt.trapAddress.empty()) openTrap(AF_INET, opt.trapAddress, trapPort());
+        if (opt.hostile == "blackhole") g_blackhole = openBlackhole();
+    }
     std::thread(httpServer, listener).detach();
     std::thread(ssdpServer, ssdp).detach();
     std::printf("ready %d\n", opt.port);
@@ -377,7 +612,7 @@ int main(int argc, char **argv) {
     for (;;) {
         int sig = 0;
         sigwait(&signals, &sig);
-        if (sig == SIGUSR1) sendByebye(ssdp);
+        if (sig == SIGUSR1) sendByebye();
         else break;
     }
     running = false;
