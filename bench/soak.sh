@@ -69,7 +69,7 @@ def request(kind):
         path = random.choice(list(sizes))
         return f"GET {path} HTTP/1.0\r\nUser-Agent: soak\r\n\r\n".encode(), 200, sizes[path]
     if kind == "listing":
-        view = random.choice(["details", "icons", "filmstrip", "list", "thumbnails"])
+        view = random.choice(["details", "icons", "filmstrip", "list", "preview"])
         return f"GET /Public/?list={view} HTTP/1.0\r\n\r\n".encode(), 200, None
     if kind == "thumbnail":
         return f"GET /cif:/Public/{random.choice(photos)} HTTP/1.0\r\n\r\n".encode(), 200, None

@@ -38,7 +38,7 @@ nice -n 19 cmake --build "$build" --target "${build_targets[@]}" -j "${FUZZ_JOBS
 fuzz_one() {
   local t=$1 out=$build/fuzz-out/$1
   mkdir -p "$out/corpus"
-  LSAN_OPTIONS=suppressions=$here/lsan.supp nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 \
+  nice -n 19 "$build/fuzz/fuzz_$t" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=60 \
     -print_final_stats=1 -artifact_prefix="$out/" "$out/corpus" "$here/corpus/$t" >"$out/log" 2>&1
   local rc=$?
   local runs
