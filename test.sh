@@ -37,7 +37,9 @@ if ! cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE
   status=1
 else
   echo "=== tsan: threaded tests ==="
-  TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1 suppressions=$PWD/tools/tsan.supp" \
+  # The longest access history, so the earlier access of a report keeps its
+  # stack (the suppressions match on it).
+  TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1 history_size=7 suppressions=$PWD/tools/tsan.supp" \
     ctest --test-dir build/tsan -L threaded --output-on-failure -j "$jobs" --timeout 600 || status=1
 fi
 exit $status
