@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <algorithm>
 #include <condition_variable>
 #include <cstdlib>
 #include <cstring>
@@ -189,16 +190,17 @@ int takeFreeSlot(int sock) {
   return -1;
 }
 
-// Shuts down the socket of the slot that has waited longest for a request;
-// its thread then sees the end of the stream and closes the slot. False when
-// no slot waits. g_mutex is held.
+// Shuts down the socket of the slot that has waited longest for a request,
+// at least BUFMOD_EVICT_IDLE_MS; its thread then sees the end of the stream
+// and closes the slot. False when no slot waits that long. g_mutex is held.
 bool evictLongestWaiting() {
   int victim = -1;
   long long since = 0;
+  const long long limit = nowMs() - BUFMOD_EVICT_IDLE_MS;
   for (int i = 0; i < BUFMOD_SLOTS; i++) {
     std::lock_guard<std::mutex> slotLock(g_slots[i].lock);
     const Slot& s = g_slots[i];
-    if (s.inUse && s.awaiting && (victim < 0 || s.awaitSince < since)) {
+    if (s.inUse && s.awaiting && s.awaitSince <= limit && (victim < 0 || s.awaitSince < since)) {
       victim = i;
       since = s.awaitSince;
     }
@@ -220,13 +222,17 @@ int bufmodOpen(int sock) {
   if (sock < 0) return fail(BUFMOD_ERR_ARG);
   int slot = takeFreeSlot(sock);
   if (slot >= 0) return slot;
-  if (!evictLongestWaiting()) return fail(BUFMOD_ERR_FULL);
+  // A slot often frees itself in a moment (a connection closing after its
+  // last answer); one that has sat waiting for a request for a while is
+  // taken back; a slot busy with a request is never touched.
   auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(BUFMOD_EVICT_WAIT_MS);
+  bool evicted = false;
   while (g_initialised && (slot = takeFreeSlot(sock)) < 0) {
-    if (g_slotFreed.wait_until(lock, until) == std::cv_status::timeout) {
-      slot = takeFreeSlot(sock);
-      break;
-    }
+    if (!evicted) evicted = evictLongestWaiting();
+    auto now = std::chrono::steady_clock::now();
+    if (now >= until) break;
+    auto step = std::min<std::chrono::steady_clock::duration>(until - now, std::chrono::milliseconds(50));
+    g_slotFreed.wait_for(lock, step);
   }
   if (!g_initialised) return fail(BUFMOD_ERR_NOT_INIT);
   return slot >= 0 ? slot : fail(BUFMOD_ERR_FULL);

@@ -33,11 +33,12 @@ enum {
 
 int bufmodInit();
 int bufmodShutdown();
-// The first free slot. When all are taken, the connection that has waited
-// longest for its next request (see bufmodAwaitRequest) is closed to make
-// room, and the call waits up to BUFMOD_EVICT_WAIT_MS for its slot; -3 when
-// no connection is waiting for a request.
+// The first free slot. When all are taken, the call waits up to
+// BUFMOD_EVICT_WAIT_MS for one: meanwhile the connection that has waited
+// longest for its next request (see bufmodAwaitRequest), and at least
+// BUFMOD_EVICT_IDLE_MS, is closed to make room. -3 when none came free.
 constexpr int BUFMOD_EVICT_WAIT_MS = 2000;
+constexpr int BUFMOD_EVICT_IDLE_MS = 1000;
 int bufmodOpen(int sock);
 int bufmodClose(int slot);
 int bufmodSetOption(int slot, int option, const char* value);

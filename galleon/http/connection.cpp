@@ -279,8 +279,8 @@ int answer(HttpRequest& req, RequestState& rq, const ResolvedTarget& rt, TargetO
   if (object.file) {
     if (!(req.flags & REQ_IF_MODIFIED) || strstr(rt.fsPath, "::") ||
         respmodIfModifiedSinceTime(object.st.st_mtime, rq.ifModified))
-      return sendFileOpen(req.slot, object.release(), object.realPath, req.flags, req.timeout, req.max,
-                          &req.bytesOut);
+      // The content type follows the name that was asked for.
+      return sendFileOpen(req.slot, object.release(), rt.fsPath, req.flags, req.timeout, req.max, &req.bytesOut);
     return sendError(req, 304);
   }
   if (object.directory) {

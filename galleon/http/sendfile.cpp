@@ -39,6 +39,17 @@ int respmodIfModifiedSince(const char* path, const char* headerLine) {
   return respmodIfModifiedSinceTime(st.st_mtime, headerLine);
 }
 
+// The leading decimal digits of a date field, at most four of them (a
+// longer number matches no date); -1 without digits or when too long.
+static int dateNumber(const char* text) {
+  int v = 0, digits = 0;
+  for (; *text >= '0' && *text <= '9'; text++) {
+    if (++digits > 4) return -1;
+    v = v * 10 + (*text - '0');
+  }
+  return digits ? v : -1;
+}
+
 int respmodIfModifiedSinceTime(time_t mtime, const char* headerLine) {
   if (!headerLine || !*headerLine) return 1;
   struct tm file{};
@@ -58,10 +69,11 @@ int respmodIfModifiedSinceTime(time_t mtime, const char* headerLine) {
   int mon = -1;
   for (int i = 0; i < 12; i++)
     if (strcasecmp(month, kMonths[i]) == 0) mon = i;
-  int y = atoi(year);
-  if (y < 100) y += 1900;
-  bool same = mon == file.tm_mon && atoi(day) == file.tm_mday && y == file.tm_year + 1900 &&
-              atoi(hours) == file.tm_hour && atoi(minutes) == file.tm_min && atoi(seconds) == file.tm_sec;
+  int y = dateNumber(year);
+  if (y >= 0 && y < 100) y += 1900;
+  bool same = mon == file.tm_mon && dateNumber(day) == file.tm_mday && y == file.tm_year + 1900 &&
+              dateNumber(hours) == file.tm_hour && dateNumber(minutes) == file.tm_min &&
+              dateNumber(seconds) == file.tm_sec;
   return same ? 0 : 1;
 }
 

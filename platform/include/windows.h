@@ -36,5 +36,8 @@
 #if __has_include("win/gdi.h")
 #include "win/gdi.h"
 #endif
+#if __has_include("win/winhelp.h")
+#include "win/winhelp.h"
+#endif
 
 #endif

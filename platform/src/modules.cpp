@@ -99,8 +99,18 @@ std::shared_ptr<Module> findByMap(const struct link_map *map) {
     return nullptr;
 }
 
+// The directory of this library: the layer's own run-time modules
+// ("hhctrl.ocx", "UXTHEME.DLL") sit there, as system libraries do on Windows.
+std::string layerDirectory() {
+    Dl_info info{};
+    if (!dladdr(reinterpret_cast<void *>(&layerDirectory), &info) || !info.dli_fname) return std::string();
+    std::string path = realPath(info.dli_fname);
+    return path.substr(0, path.rfind('/') + 1);
+}
+
 // Where LoadLibraryA looks for a name without a directory: beside the
-// program, then the current directory; otherwise the dynamic loader's search.
+// program, then the current directory, then beside this library; otherwise
+// the dynamic loader's search.
 std::string locate(std::string name) {
     if (name.find('/') != std::string::npos) return name;
     if (name.find('.') == std::string::npos) name += ".dll";
@@ -109,6 +119,8 @@ std::string locate(std::string name) {
     struct stat st;
     if (!dir.empty() && stat((dir + name).c_str(), &st) == 0) return dir + name;
     if (stat(name.c_str(), &st) == 0) return "./" + name;
+    std::string layer = layerDirectory();
+    if (!layer.empty() && stat((layer + name).c_str(), &st) == 0) return layer + name;
     return name;
 }
 

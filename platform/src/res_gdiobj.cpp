@@ -1,5 +1,6 @@
-// DeleteObject, GetObjectA and GetBitmapBits for the GDI objects of this area: bitmaps.
-// The windowing layer adds its own kinds (fonts, brushes, pens) here.
+// DeleteObject, GetObjectA and GetBitmapBits. Bitmaps are the GDI objects of
+// this library; the user-interface library adds fonts, brushes and pens as
+// further GdiObject kinds, which the same two calls serve.
 #include "res_image.h"
 
 #include <algorithm>
@@ -9,28 +10,13 @@ using namespace platform;
 namespace {
 
 // Scan lines of a device bitmap are padded to 16 bits.
-LONG widthBytes(const BitmapObject &b) { return (b.image->width * b.bitsPerPixel + 15) / 16 * 2; }
+LONG widthBytes(const BitmapObject &b) { return (b.width * b.bitsPerPixel + 15) / 16 * 2; }
 
 }  // namespace
 
-extern "C" {
+namespace platform {
 
-WINBASEAPI BOOL WINAPI DeleteObject(HGDIOBJ ho) {
-    auto bitmap = handleGet<BitmapObject>(ho);
-    if (!bitmap) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
-    if (!bitmap->shared) handleRemove(handleValue(ho));
-    return TRUE;
-}
-
-WINBASEAPI int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
-    auto bitmap = handleGet<BitmapObject>(h);
-    if (!bitmap) {
-        SetLastError(ERROR_INVALID_HANDLE);
-        return 0;
-    }
+int BitmapObject::gdiDescribe(int c, void *pv) const {
     if (pv == nullptr) return static_cast<int>(sizeof(BITMAP));
     if (c < static_cast<int>(sizeof(BITMAP))) {
         SetLastError(ERROR_INSUFFICIENT_BUFFER);
@@ -38,14 +24,47 @@ WINBASEAPI int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
     }
     BITMAP bm{};
     bm.bmType = 0;
-    bm.bmWidth = bitmap->image->width;
-    bm.bmHeight = bitmap->image->height;
-    bm.bmWidthBytes = widthBytes(*bitmap);
+    bm.bmWidth = width;
+    bm.bmHeight = height;
+    bm.bmWidthBytes = widthBytes(*this);
     bm.bmPlanes = 1;
-    bm.bmBitsPixel = static_cast<WORD>(bitmap->bitsPerPixel);
+    bm.bmBitsPixel = static_cast<WORD>(bitsPerPixel);
     bm.bmBits = nullptr;
     *static_cast<BITMAP *>(pv) = bm;
     return static_cast<int>(sizeof(BITMAP));
+}
+
+}  // namespace platform
+
+extern "C" {
+
+WINBASEAPI BOOL WINAPI DeleteObject(HGDIOBJ ho) {
+    auto object = handleGet<GdiObject>(ho);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return FALSE;
+    }
+    // A device context that has the object selected keeps it alive.
+    if (!object->permanent) handleRemove(handleValue(ho));
+    return TRUE;
+}
+
+WINBASEAPI int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv) {
+    auto object = handleGet<GdiObject>(h);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return object->gdiDescribe(c, pv);
+}
+
+WINBASEAPI DWORD WINAPI GetObjectType(HGDIOBJ h) {
+    auto object = handleGet<GdiObject>(h);
+    if (!object) {
+        SetLastError(ERROR_INVALID_HANDLE);
+        return 0;
+    }
+    return object->gdiType();
 }
 
 WINBASEAPI LONG WINAPI GetBitmapBits(HBITMAP hbit, LONG cb, LPVOID lpvBits) {
@@ -54,7 +73,8 @@ WINBASEAPI LONG WINAPI GetBitmapBits(HBITMAP hbit, LONG cb, LPVOID lpvBits) {
         SetLastError(bitmap ? ERROR_INVALID_PARAMETER : ERROR_INVALID_HANDLE);
         return 0;
     }
-    const Image &img = *bitmap->image;
+    auto pixels = bitmap->pixels();
+    const Image &img = *pixels;
     LONG stride = widthBytes(*bitmap);
     std::vector<uint8_t> row(static_cast<size_t>(stride));
     LONG copied = 0;

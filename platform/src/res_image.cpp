@@ -15,7 +15,34 @@ std::shared_ptr<const Image> iconImage(HICON icon) {
 
 std::shared_ptr<const Image> bitmapImage(HBITMAP bitmap) {
     auto o = handleGet<BitmapObject>(bitmap);
-    return o ? o->image : nullptr;
+    return o ? o->pixels() : nullptr;
+}
+
+DWORD BitmapObject::gdiType() const { return OBJ_BITMAP; }
+
+std::shared_ptr<const Image> BitmapObject::pixels() const {
+    std::lock_guard lock(mutex_);
+    if (drawing_) return std::make_shared<const Image>(*drawing_);
+    return image_;
+}
+
+std::shared_ptr<Image> BitmapObject::beginDrawing() {
+    std::lock_guard lock(mutex_);
+    if (drawing_) return nullptr;
+    // Nothing else may hold the pixels drawn into: a private copy unless
+    // this bitmap is their only owner.
+    if (ownImage_ && image_.use_count() == 1)
+        drawing_ = std::const_pointer_cast<Image>(image_);
+    else
+        drawing_ = std::make_shared<Image>(*image_);
+    image_ = drawing_;
+    ownImage_ = true;
+    return drawing_;
+}
+
+void BitmapObject::endDrawing() {
+    std::lock_guard lock(mutex_);
+    drawing_.reset();
 }
 
 HICON iconCreate(std::shared_ptr<const Image> image, bool shared) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 namespace platform {
@@ -35,14 +36,53 @@ public:
     const bool shared;  // LR_SHARED: lives as long as the process
 };
 
-class PLATFORM_INTERNAL BitmapObject : public PlatformObject {
+// A GDI object: a bitmap here; fonts, brushes and pens join from the
+// user-interface library. DeleteObject and GetObjectA dispatch on this class.
+class PLATFORM_INTERNAL GdiObject : public PlatformObject {
+public:
+    GdiObject(ObjectType type, bool permanent) : PlatformObject(type), permanent(permanent) {}
+    // OBJ_BITMAP, OBJ_FONT, OBJ_BRUSH, OBJ_PEN.
+    virtual DWORD gdiType() const = 0;
+    // GetObjectA: fills pv (c bytes) with the object's record; returns the
+    // bytes written, or the record's size when pv is null; 0 on failure.
+    virtual int gdiDescribe(int c, void *pv) const = 0;
+    // Stock and shared objects: DeleteObject leaves them alone.
+    const bool permanent;
+};
+
+// A bitmap's pixels may be drawn into by one device context at a time. The
+// pixels handed out by pixels() are a snapshot: an image that belongs to
+// something else (an icon, another snapshot) is copied before the first
+// drawing, so drawing never changes an icon or an earlier snapshot.
+class PLATFORM_INTERNAL BitmapObject : public GdiObject {
 public:
     BitmapObject(std::shared_ptr<const Image> image, int bitsPerPixel, bool shared)
-        : PlatformObject(ObjectType::Bitmap), image(std::move(image)), bitsPerPixel(bitsPerPixel), shared(shared) {}
-    const std::shared_ptr<const Image> image;
-    // 32 for colour bitmaps; 1 for icon masks (pixels black or white, opaque).
+        : GdiObject(ObjectType::Bitmap, shared), bitsPerPixel(bitsPerPixel), shared(shared),
+          width(image->width), height(image->height), image_(std::move(image)) {}
+    // 32 for colour bitmaps; 1 for monochrome ones such as icon masks
+    // (pixels black or white, opaque).
     const int bitsPerPixel;
-    const bool shared;
+    const bool shared;  // LR_SHARED: lives as long as the process
+    const int width;
+    const int height;
+
+    DWORD gdiType() const override;
+    int gdiDescribe(int c, void *pv) const override;
+
+    // The pixels as they are now; while a device context draws into the
+    // bitmap, a copy of the current state.
+    std::shared_ptr<const Image> pixels() const;
+    // For the device context that selects the bitmap: pixels of its own to
+    // draw into, or null while another context has it selected.
+    std::shared_ptr<Image> beginDrawing();
+    // The context deselects the bitmap; what it drew stays.
+    void endDrawing();
+
+private:
+    mutable std::mutex mutex_;
+    std::shared_ptr<const Image> image_;
+    std::shared_ptr<Image> drawing_;  // set while selected into a device context
+    bool ownImage_ = false;           // image_ was made here, as a mutable image
 };
 
 // The pixels of an icon or bitmap handle; null for any other handle.

@@ -169,15 +169,28 @@ TEST_F(Bufmod, ANewConnectionTakesTheSlotThatWaitedLongestForARequest) {
   EXPECT_EQ(taken, slots[5]);
   char byte;
   EXPECT_EQ(recv(peers[5], &byte, 1, 0), 0);  // the evicted client was closed
-  // With nobody waiting for a request, a newcomer is refused at once.
+  // With every connection busy with a request, a newcomer waits a while for
+  // a slot and is refused when none comes free.
   ASSERT_EQ(bufmodRequestRead(slots[9]), 0);
   int other[2];
   ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, other), 0);
   auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(bufmodOpen(other[0]), BUFMOD_ERR_FULL);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-  for (int fd : {other[0], other[1], pair[1]}) close(fd);
-  for (int fd : peers) close(fd);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(BUFMOD_EVICT_WAIT_MS - 100));
+  // A slot that comes free meanwhile is taken at once.
+  std::thread closer([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    bufmodClose(slots[20]);
+  });
+  start = std::chrono::steady_clock::now();
+  EXPECT_EQ(bufmodOpen(other[0]), slots[20]);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(1000));
+  closer.join();
+  close(peers[20]);
+  peers[20] = -1;
+  for (int fd : {other[1], pair[1]}) close(fd);
+  for (int fd : peers)
+    if (fd >= 0) close(fd);
 }
 
 TEST_F(Bufmod, AHeadThatTricklesInEndsAtItsDeadline) {
@@ -310,6 +323,13 @@ TEST(Respmod, FormatsDatesAndTestsIfModifiedSince) {
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:01 GMT"), 1);
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: Friday, 21-May-04 16:00:00 GMT"), 1);
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), "If-Modified-Since: garbage"), 1);
+  // Numbers of any size are read without overflow and match nothing.
+  for (const char* huge : {"If-Modified-Since: Fri, 99999999999999 May 2004 16:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 4294969300 16:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 2004 4294967312:00:00 GMT",
+                           "If-Modified-Since: Fri, 21 May 2004 16:00:999999999999999 GMT",
+                           "If-Modified-Since: Fri, 21 May 02004 16:00:00 GMT"})
+    EXPECT_EQ(respmodIfModifiedSince(file.c_str(), huge), 1) << huge;
   EXPECT_EQ(respmodIfModifiedSince(file.c_str(), ""), 1);
   EXPECT_EQ(respmodIfModifiedSince(dir.file("missing").c_str(), "If-Modified-Since: Fri, 21 May 2004 16:00:00 GMT"), 1);
 }

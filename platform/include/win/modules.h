@@ -21,8 +21,11 @@ WIN_EXTERN_C_BEGIN
 
 typedef BOOL(WINAPI *PDLLMAIN)(HINSTANCE hinstDLL, DWORD fdwReason, LPVOID lpvReserved);
 
-/* dlopen(RTLD_NOW | RTLD_LOCAL). A second load of the same file returns the
- * same handle and counts a reference. Fails with ERROR_MOD_NOT_FOUND, or
+/* dlopen(RTLD_NOW | RTLD_LOCAL). A name without a directory (".dll" added
+ * when it has no extension) is looked for beside the program, in the current
+ * directory, beside libplatform.so (the layer's run-time modules), then by
+ * the dynamic loader. A second load of the same file returns the same handle
+ * and counts a reference. Fails with ERROR_MOD_NOT_FOUND, or
  * ERROR_DLL_INIT_FAILED when DllMain refuses the attach. */
 WINBASEAPI HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName);
 WINBASEAPI HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE hFile, DWORD dwFlags);

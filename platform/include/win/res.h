@@ -53,9 +53,14 @@
 #define ERROR_INVALID_ICON_HANDLE 1414L
 #endif
 
-/* GDI object kinds of GetObjectType; only bitmaps are objects of this area. */
+/* GDI object kinds of GetObjectType. */
 #ifndef OBJ_BITMAP
+#define OBJ_PEN 1
+#define OBJ_BRUSH 2
+#define OBJ_DC 3
+#define OBJ_FONT 6
 #define OBJ_BITMAP 7
+#define OBJ_MEMDC 10
 #endif
 
 typedef struct _ICONINFO {
@@ -155,9 +160,14 @@ WINBASEAPI BOOL WINAPI GetIconInfo(HICON hIcon, PICONINFO piconinfo);
 /* An icon from the colour bitmap and mask of an ICONINFO (the mask makes
  * pixels transparent where it is set; a colour bitmap with alpha keeps it). */
 WINBASEAPI HICON WINAPI CreateIconIndirect(PICONINFO piconinfo);
-/* Bitmaps: DeleteObject and GetObjectA (BITMAP record). */
+/* GDI objects (bitmaps; fonts, brushes and pens with the graphics header):
+ * DeleteObject (stock and shared objects stay; an object selected into a
+ * device context lives on until it is deselected), GetObjectA (the object's
+ * record: BITMAP, LOGFONTA, LOGBRUSH, LOGPEN; its size when pv is NULL) and
+ * GetObjectType (OBJ_*; 0 for anything else). */
 WINBASEAPI BOOL WINAPI DeleteObject(HGDIOBJ ho);
 WINBASEAPI int WINAPI GetObjectA(HANDLE h, int c, LPVOID pv);
+WINBASEAPI DWORD WINAPI GetObjectType(HGDIOBJ h);
 /* Copies up to cb bytes of the bitmap's pixels: rows top-down, bmWidthBytes
  * each; 32-bit pixels as blue, green, red, alpha; 1-bit pixels packed from the
  * high bit, 1 = white. Returns the bytes copied, 0 on failure. */
