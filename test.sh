@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the release and the ASan+UBSan
-# configurations and runs every test in both. Exits non-zero on any failure.
+# configurations and runs every test in both, then the threaded tests under
+# ThreadSanitizer. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")"
 tools/install-deps.sh || exit 1
@@ -25,4 +26,20 @@ for cfg in release asan; do
   export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
   ctest --test-dir "build/$cfg" --output-on-failure -j "$jobs" --timeout 600 || status=1
 done
+
+# ThreadSanitizer: only the test programs whose code runs on several threads
+# (label "threaded"); a report fails the test. Suppressions, each with its
+# reason, are in tools/tsan.supp.
+echo "=== tsan: configure and build the threaded tests ==="
+if ! cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSUITE_TSAN=ON >/dev/null ||
+   ! cmake --build build/tsan -j "$jobs" --target threaded_tests; then
+  echo "=== tsan: build FAILED ==="
+  status=1
+else
+  echo "=== tsan: threaded tests ==="
+  # The longest access history, so the earlier access of a report keeps its
+  # stack (the suppressions match on it).
+  TSAN_OPTIONS="halt_on_error=1 exitcode=66 second_deadlock_stack=1 history_size=7 suppressions=$PWD/tools/tsan.supp" \
+    ctest --test-dir build/tsan -L threaded --output-on-failure -j "$jobs" --timeout 600 || status=1
+fi
 exit $status

@@ -24,8 +24,20 @@ function(suite_test name)
   target_link_libraries(${name} PRIVATE platform GTest::gtest GTest::gtest_main Threads::Threads)
   target_compile_definitions(${name} PRIVATE SUITE_DIST_DIR="${DIST_DIR}"
     SUITE_SOURCE_DIR="${CMAKE_SOURCE_DIR}" SUITE_BINARY_DIR="${CMAKE_BINARY_DIR}")
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300)
+  set(_labels)
+  if(name IN_LIST SUITE_THREADED_TESTS)
+    set(_labels LABELS threaded)
+    add_dependencies(threaded_tests ${name})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 300 ${_labels})
 endfunction()
+
+# The test programs whose code runs on several threads: CTest label
+# "threaded", built together by the target threaded_tests. The
+# ThreadSanitizer configuration builds and runs only these.
+set(SUITE_THREADED_TESTS platform_tests extmod_tests galleon_server_test portreeve_modules_test
+    portreeve_gateway_test)
+add_custom_target(threaded_tests)
 
 find_package(Threads REQUIRED)
 include(GoogleTest)

@@ -45,8 +45,10 @@ std::string imagesUsagePicture(int diameter, long long used, long long free) {
     gdImageColorAllocate(im, 255, 255, 255);  // first colour: the background
     int black = gdImageColorAllocate(im, 0, 0, 0);
     int grey = gdImageColorAllocate(im, 192, 192, 192);
-    long long total = used + free;
-    int angle = total > 0 ? static_cast<int>(static_cast<double>(used) / static_cast<double>(total) * 360.0) : 0;
+    // In floating point: the two counts come from the request and their sum
+    // may not fit a long long.
+    double total = static_cast<double>(used) + static_cast<double>(free);
+    int angle = total > 0 ? static_cast<int>(static_cast<double>(used) / total * 360.0) : 0;
     int c = diameter / 2, d = diameter - 1;
     if (angle > 0) {
         gdImageFilledArc(im, c, c, d, d, 0, angle, grey, gdPie);
