@@ -1,4 +1,5 @@
-// The same item drawn with Qt's painter directly: the peer of the benchmark.
+// The same item drawn with Qt's painter directly: the peer of the graphics
+// benchmark (bench/ui_gdi), kept beside the platform layer because it uses Qt.
 #include "workload.h"
 
 #include <QApplication>
