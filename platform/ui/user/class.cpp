@@ -37,6 +37,11 @@ void addPredefined(const char *name, ATOM atom, WNDPROC proc, WidgetFactory fact
     classes().push_back(std::move(c));
 }
 
+std::vector<PredefinedClass> &registered() {
+    static auto *v = new std::vector<PredefinedClass>;
+    return *v;
+}
+
 ATOM registerClass(const WNDCLASSEXA &wc) {
     if (!wc.lpszClassName || isAtom(wc.lpszClassName) || !*wc.lpszClassName || !wc.lpfnWndProc ||
         wc.cbWndExtra < 0 || wc.cbWndExtra > 4096 || wc.cbClsExtra < 0) {
@@ -69,6 +74,11 @@ ATOM registerClass(const WNDCLASSEXA &wc) {
 
 }  // namespace
 
+PredefinedClassRegistrar::PredefinedClassRegistrar(const PredefinedClass &c) {
+    std::lock_guard<std::recursive_mutex> g(classLock);
+    registered().push_back(c);
+}
+
 void classRegisterPredefined() {
     std::lock_guard<std::recursive_mutex> g(classLock);
     static bool done = false;
@@ -80,6 +90,9 @@ void classRegisterPredefined() {
     addPredefined("LISTBOX", 0x83, listBoxProc, createListBox, CS_DBLCLKS);
     addPredefined("COMBOBOX", 0x85, comboBoxProc, createComboBox, CS_DBLCLKS);
     addPredefined("#32770", 0x8002, DefDlgProcA, nullptr, CS_SAVEBITS | CS_DBLCLKS, DLGWINDOWEXTRA);
+    // Controls registered from their own files get atoms of their own range.
+    ATOM atom = 0xC000;
+    for (const auto &c : registered()) addPredefined(c.name, atom++, c.proc, c.factory, c.style, c.extra);
 }
 
 std::shared_ptr<WindowClass> classFind(LPCSTR name, HINSTANCE instance) {

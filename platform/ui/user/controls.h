@@ -22,6 +22,21 @@ QWidget *createStatic(WindowObject &window, QWidget *parent);
 QWidget *createListBox(WindowObject &window, QWidget *parent);
 QWidget *createComboBox(WindowObject &window, QWidget *parent);
 
+// A predefined class that a control's own source file adds to the table
+// with a namespace-scope registrar, so that each control (list view, tree
+// view, property sheet frame, ...) lives in its own file:
+//   static PredefinedClassRegistrar reg{{"SysListView32", listViewProc, createListView, CS_DBLCLKS}};
+struct PredefinedClass {
+    const char *name;
+    WNDPROC proc;
+    WidgetFactory factory;
+    UINT style = 0;
+    int extra = 0;
+};
+struct PredefinedClassRegistrar {
+    explicit PredefinedClassRegistrar(const PredefinedClass &c);
+};
+
 // Gives a static label the mnemonic that focuses buddy.
 void staticShowMnemonic(HWND label, QWidget *buddy);
 
