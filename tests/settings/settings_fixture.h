@@ -13,6 +13,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace settingstest {
 
@@ -61,51 +62,81 @@ inline HWND ownerWindow() {
     return owner;
 }
 
-// Runs action(window) from the message loop once a window with this caption
-// exists (a modal dialog the code under test opened); gives up after 10 s.
-class WhenShown {
+// Runs actions from the message loop, each once a window with its caption
+// exists (modal dialogs the code under test opens), in order; an action may
+// open the next dialog itself. Steps not reached within 10 s fail the test.
+class Script {
 public:
-    WhenShown(const char *caption, std::function<void(HWND)> action) {
-        pending() = Pending{caption, std::move(action), std::chrono::steady_clock::now() + std::chrono::seconds(10)};
-        timer_ = SetTimer(nullptr, 0, 15, tick);
-    }
-    ~WhenShown() {
+    Script() { timer_ = SetTimer(nullptr, 0, 15, tick); }
+    ~Script() {
         KillTimer(nullptr, timer_);
-        pending() = Pending{};
+        for (size_t i = current(); i < steps().size(); ++i)
+            ADD_FAILURE() << "no window \"" << steps()[i].caption << "\" appeared";
+        steps().clear();
+        current() = 0;
     }
-    static bool ran() { return pending().ran; }
+    Script &then(const char *caption, std::function<void(HWND)> action) {
+        steps().push_back(Step{caption, std::move(action)});
+        deadline() = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        return *this;
+    }
+    static bool done() { return current() >= steps().size(); }
 
 private:
-    struct Pending {
+    struct Step {
         std::string caption;
         std::function<void(HWND)> action;
-        std::chrono::steady_clock::time_point deadline;
-        bool ran = false;
     };
-    static Pending &pending() {
-        static Pending p;
-        return p;
+    static std::vector<Step> &steps() {
+        static std::vector<Step> v;
+        return v;
+    }
+    static size_t &current() {
+        static size_t c = 0;
+        return c;
+    }
+    static std::chrono::steady_clock::time_point &deadline() {
+        static std::chrono::steady_clock::time_point d;
+        return d;
     }
     static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
-        Pending &p = pending();
-        if (p.ran || !p.action) return;
-        HWND w = FindWindowA(nullptr, p.caption.c_str());
-        if (!w) {
-            if (std::chrono::steady_clock::now() > p.deadline) {
-                ADD_FAILURE() << "no window \"" << p.caption << "\" appeared";
-                p.ran = true;
+        if (current() >= steps().size()) return;
+        Step &step = steps()[current()];
+        HWND w = FindWindowA(nullptr, step.caption.c_str());
+        if (!w || !IsWindowVisible(w)) {
+            if (std::chrono::steady_clock::now() > deadline()) {
+                // Give up on the whole script: close what is open so the test ends.
+                if (HWND stuck = GetActiveWindow()) PostMessageA(stuck, WM_CLOSE, 0, 0);
             }
             return;
         }
-        p.ran = true;
-        p.action(w);
+        ++current();
+        deadline() = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        auto action = step.action;
+        action(w);
     }
     UINT_PTR timer_;
+};
+
+// A single step.
+class WhenShown {
+public:
+    WhenShown(const char *caption, std::function<void(HWND)> action) { script_.then(caption, std::move(action)); }
+    static bool ran() { return Script::done(); }
+
+private:
+    Script script_;
 };
 
 // A button click as the dialog sees it.
 inline void click(HWND dlg, int id) {
     SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, id)));
+}
+
+inline std::string uitext(HWND hwnd) {
+    char buf[512] = "";
+    GetWindowTextA(hwnd, buf, sizeof buf);
+    return buf;
 }
 
 // Where screenshots of this area go.
