@@ -13,6 +13,7 @@
 #define CRADLE_EXTMOD_H
 
 #include <windows.h>
+#include <prsht.h>
 
 #include "zelext.h"
 
@@ -53,6 +54,13 @@ HMODULE extmodGetPageModule(int page);
 /* Version string item of the owning plug-in's file: its length; -2 no such
  * page or bad buffer, -3 the file has no such item. */
 int extmodGetPageString(int page, LPCSTR item, LPSTR buffer, int size);
+/* The page's title: its dialog's caption, read without running the
+ * plug-in's procedure. The length copied into buffer (cut to size - 1); 0
+ * when the dialog could not be made; -2 for a page that does not exist. */
+int extmodGetPageTitle(int page, LPSTR buffer, int size);
+/* Fills a page description (instance, template id, icon, procedure,
+ * PSP_HASHELP) that PropertySheetA and the settings window show; 0 or -2. */
+int extmodGetPage(PROPSHEETPAGEA *page, int number);
 /* Number of the first page of the loaded plug-in of this InternalName
  * (case-sensitive); -2 when none is loaded or it has no pages. */
 int extmodFindFirstPage(LPCSTR name);

@@ -472,6 +472,14 @@ WINUSERAPI LONG_PTR WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG_PTR v) {
             return 0;
         }
         w->proc = reinterpret_cast<WNDPROC>(v);
+        // A subclassed control hears the pointer move over it, as a new
+        // procedure expects WM_MOUSEMOVE with no button held.
+        if (w->cls && w->cls->factory && w->widget) {
+            QPointer<QWidget> widget = w->widget;
+            onUiThread([widget] {
+                if (widget) widget->setMouseTracking(true);
+            });
+        }
         return old;
     case GWL_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(v); return old;
     case GWL_HWNDPARENT:
