@@ -6,7 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 using namespace cradletest;
 
@@ -310,6 +313,40 @@ TEST_F(TraymodTest, SavedIconsHoldCopiesAndIncludeChangesStillQueued) {
     EXPECT_EQ(traymodSaveIcon(e, nullptr), -2);
     EXPECT_EQ(traymodSaveIcon(7, &saved), -2);
     EXPECT_EQ(traymodRestoreIcon(e, nullptr), -2);
+}
+
+TEST_F(TraymodTest, CallersOnOtherThreadsRaceTheTimerSafely) {
+    // Writers on four threads overwrite ring slots, hide and show, save and
+    // free while the timer runs commands on this thread: every copy is freed
+    // once (the sanitizer build checks) and the last request wins.
+    int e = traymodCreate(owner, kCallback, red, "race");
+    ticks(1);
+    std::atomic<int> done{0};
+    std::vector<std::thread> writers;
+    for (int t = 0; t < 4; ++t) {
+        writers.emplace_back([&, t] {
+            for (int i = 0; i < 1500; ++i) {
+                std::string tip = "w" + std::to_string(t) + "-" + std::to_string(i);
+                traymodSetIcon(e, (i % 2) ? green : blue, tip.c_str());
+                if (i % 97 == 0) traymodSetMode(e, TRAYMOD_MODE_VISIBLE, i % 2);
+                if (i % 61 == 0) {
+                    TraymodSavedIcon *saved = nullptr;
+                    if (traymodSaveIcon(e, &saved) == 0) {
+                        traymodRestoreIcon(e, saved);
+                        traymodFreeIcon(&saved);
+                    }
+                }
+            }
+            done++;
+        });
+    }
+    ASSERT_TRUE(runUntil([&] { return done.load() == 4; }, 60000));
+    for (std::thread &w : writers) w.join();
+    ASSERT_EQ(traymodSetMode(e, TRAYMOD_MODE_VISIBLE, 1), 0);
+    ASSERT_EQ(traymodSetIcon(e, red, "settled"), 0);
+    ticks(2);
+    EXPECT_EQ(recorder().calls().back().tip, "settled");
+    EXPECT_EQ(recorder().calls().back().colour, kRed);
 }
 
 TEST(TraymodLifecycle, RefusesCallsOutsideItsLifetimeAndCleansUpOnShutdown) {
