@@ -417,6 +417,13 @@ int traymodFreeIcon(TraymodSavedIcon **saved) {
     return 0;
 }
 
+int traymodTaskbarCreated(void) {
+    std::lock_guard<std::mutex> g(trayLock);
+    if (!state.initialised) return -1;
+    state.taskbarLost = true;
+    return 0;
+}
+
 int traymodRunning(void) {
     std::lock_guard<std::mutex> g(trayLock);
     return state.initialised ? 1 : 0;

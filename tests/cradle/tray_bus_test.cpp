@@ -20,13 +20,35 @@ std::string lineStarting(const std::vector<std::string> &lines, const std::strin
     return "<missing " + prefix + ">";
 }
 
+// The owner window tells the module of a new taskbar, as the host's main
+// window does.
+int taskbarAnnouncements = 0;
+LRESULT CALLBACK ownerProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    if (msg == taskbarCreated) {
+        ++taskbarAnnouncements;
+        traymodTaskbarCreated();
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+HWND ownerWindow() {
+    WNDCLASSA cls{};
+    cls.lpfnWndProc = ownerProc;
+    cls.lpszClassName = "CradleTrayPanelOwner";
+    RegisterClassA(&cls);
+    return CreateWindowExA(0, cls.lpszClassName, "", WS_OVERLAPPEDWINDOW, 0, 0, 10, 10, nullptr, nullptr, nullptr,
+                           nullptr);
+}
+
 class TrayPanelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(session.startBus() && session.startWatcher() && session.startNotifications() &&
                     session.startPanel())
             << "private bus or its stand-ins did not start";
-        owner = plainWindow();
+        owner = ownerWindow();
         ASSERT_EQ(traymodInit(nullptr, owner), 0);
         ASSERT_EQ(traymodRunning(), 1);
     }
@@ -68,8 +90,10 @@ TEST_F(TrayPanelTest, PanelRestartBringsVisibleIconsBackAndKeepsHiddenOnesAway) 
 
     // A new panel: within two ticks of its taskbar appearing, the visible
     // icon is registered with its latest tooltip; the hidden one stays away.
+    int announcements = taskbarAnnouncements;
     ASSERT_TRUE(session.startWatcher());
     ASSERT_TRUE(runUntil([] { return FindWindowA("Shell_TrayWnd", nullptr) != nullptr; }, 10000));
+    EXPECT_TRUE(runUntil([&] { return taskbarAnnouncements > announcements; }));
     unsigned back = traymodTicks();
     ASSERT_TRUE(runUntil([&] { return traymodTicks() >= back + 2; }));
     std::vector<std::string> now = items();

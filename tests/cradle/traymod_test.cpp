@@ -234,6 +234,15 @@ TEST_F(TraymodTest, LostTaskbarPutsVisibleIconsBackWithinTwoTicks) {
     EXPECT_EQ(adds[0].colour, kRed);
     EXPECT_EQ(adds[0].tip, "shown");
 
+    // A new taskbar announced without ever being missed (faster than a
+    // tick): the icons go back all the same.
+    recorder().clear();
+    recorder().install();
+    ASSERT_EQ(traymodTaskbarCreated(), 0);
+    ticks(1);
+    EXPECT_TRUE(recorder().present(owner, static_cast<UINT>(shown)));
+    EXPECT_FALSE(recorder().present(owner, static_cast<UINT>(hidden)));
+
     // A refused call inside the tick also counts as a lost taskbar.
     recorder().refuse(true);
     ASSERT_EQ(traymodSetIcon(shown, blue, "refused"), 0);
