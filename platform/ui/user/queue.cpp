@@ -215,6 +215,8 @@ bool queueRetrieve(MSG *msg, HWND hwnd, UINT min, UINT max, UINT remove, bool wa
     }
 }
 
+void queueAttach() { currentQueue(); }
+
 bool queuePumping() {
     return (pumpDepth > 0 || dispatchDepth > 0) && QThread::currentThread()->loopLevel() == pumpLoopLevel;
 }

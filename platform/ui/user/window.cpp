@@ -221,6 +221,7 @@ WINUSERAPI HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCS
     auto w = std::make_shared<WindowObject>();
     w->cls = cls;
     w->threadId = GetCurrentThreadId();
+    queueAttach();
     w->proc = cls->proc;
     w->style = static_cast<LONG>(dwStyle);
     w->exStyle = static_cast<LONG>(dwExStyle);
