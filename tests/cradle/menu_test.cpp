@@ -281,9 +281,31 @@ LRESULT CALLBACK sheetProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// The branding module's images of the tray menu, when the program directory
+// has one: icon "ONLINEICON" for the title, then normal and active icons.
+void useBrandingIcons(TrayMenu &m) {
+    std::string path = std::string(SUITE_DIST_DIR) + "/keystone.dll";
+    if (!std::filesystem::exists(path)) return;
+    HMODULE branding = LoadLibraryA(path.c_str());
+    if (!branding) return;
+    auto load = [&](LPCSTR name) {
+        return static_cast<HICON>(LoadImageA(branding, name, IMAGE_ICON, 16, 16, LR_SHARED));
+    };
+    HICON title = load("ONLINEICON");
+    if (!title) title = load("ONLINE");
+    if (title) menumodSetOption(m.menu, 120, MENUMOD_OPT_ICON, reinterpret_cast<LONG_PTR>(title));
+    const int images[][3] = {{260, 306, 307}, {180, 305, 304}, {140, 302, 303}, {100, 300, 301}};
+    for (const auto &i : images) {
+        HICON normal = load(MAKEINTRESOURCEA(i[1])), active = load(MAKEINTRESOURCEA(i[2]));
+        if (normal) menumodSetOption(m.menu, i[0], MENUMOD_OPT_ICON, reinterpret_cast<LONG_PTR>(normal));
+        if (active) menumodSetOption(m.menu, i[0], MENUMOD_OPT_ACTIVE_ICON, reinterpret_cast<LONG_PTR>(active));
+    }
+}
+
 TEST_F(MenumodTest, TrayMenuPicture) {
     TrayMenu m;
     m.build();
+    useBrandingIcons(m);
     Sheet s{&m, {}};
     int width = 0, top = 0;
     for (UINT pos = 0; pos < static_cast<UINT>(GetMenuItemCount(m.menu)); ++pos) {
