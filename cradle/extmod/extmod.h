@@ -28,6 +28,11 @@
  * initialised; -2 when caption or configPath is null. */
 int extmodInit(LPCSTR directory, HWND hostWindow, HMODULE brandingModule, LPCSTR caption, LPCSTR configPath,
                int hostVersion);
+/* A second, read-only plug-in directory (an installed copy's ext/ beside the
+ * user's own): its "*.dll" files join those of the plug-in directory at the
+ * next extmodInit (16 in all, sorted by path; the newer file of an
+ * InternalName wins). Its extmod.ini is not read. Null or "" removes it. */
+void extmodSetSharedDirectory(LPCSTR directory);
 /* zelextShutdown of every loaded plug-in in table order, then unloads them. */
 int extmodShutdown(void);
 

@@ -253,6 +253,8 @@ private:
 
 }  // namespace
 
+WPARAM inputVirtualKey(int qtKey) { return virtualKey(qtKey); }
+
 void sendHelp(HWND hwnd) {
     HELPINFO hi{sizeof(HELPINFO), HELPINFO_WINDOW, static_cast<int>(GetWindowLongA(hwnd, GWL_ID)),
                 reinterpret_cast<HANDLE>(hwnd), 0, {0, 0}};

@@ -29,6 +29,9 @@ BYTE inputModifiersOf(const MSG &msg);
 // behind the message to the widget. Returns true if there was one.
 bool inputPassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// The virtual-key code of a Qt key (0 for keys without one).
+WPARAM inputVirtualKey(int qtKey);
+
 // WM_HELP (F1) to a window, with its HELPINFO.
 void sendHelp(HWND hwnd);
 
