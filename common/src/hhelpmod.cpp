@@ -59,7 +59,8 @@ HWND hhelpmodHtmlHelp(HWND window, LPCSTR file, UINT command, DWORD_PTR data) {
 
 int hhelpmodExtractHelpFile(LPCSTR pluginPath, LPCSTR helpPath) {
     if (!pluginPath || !helpPath || !*pluginPath || !*helpPath) return -1;
-    HMODULE plugin = LoadLibraryA(pluginPath);
+    // As a data file: the plug-in's code does not run to hand out its help.
+    HMODULE plugin = LoadLibraryExA(pluginPath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!plugin) return -2;
     int result = -3;
     HRSRC res = FindResourceA(plugin, MAKEINTRESOURCEA(100), "HELP");
