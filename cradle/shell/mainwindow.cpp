@@ -5,7 +5,7 @@
 #include "menu/menumod.h"
 #include "service/service.h"
 #include "shell/commands.h"
-#include "shell/hhelpmod.h"
+#include "hhelpmod.h"
 #include "shell/look.h"
 #include "shell/shell.h"
 #include "shell/signals.h"
