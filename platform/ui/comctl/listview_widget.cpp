@@ -353,7 +353,7 @@ void ListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     bool fullRow = owner_->exStyle() & LVS_EX_FULLROWSELECT;
     if (report && !fullRow && index.column() != 0) opt.state &= ~QStyle::State_Selected;
     // The selection stays visible without the focus only with LVS_SHOWSELALWAYS.
-    if (!(GetWindowLongA(owner_->hwnd, GWL_STYLE) & LVS_SHOWSELALWAYS) && !(opt.state & QStyle::State_HasFocus) &&
+    if (!(owner_->style() & LVS_SHOWSELALWAYS) && !(opt.state & QStyle::State_HasFocus) &&
         !owner_->view()->hasFocus())
         opt.state &= ~QStyle::State_Active;
     QStyledItemDelegate::paint(painter, opt, index);
