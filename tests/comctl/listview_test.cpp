@@ -299,6 +299,41 @@ TEST_F(ListView, ClicksAndDoubleClicksNotifyTheItemAndColumnUnderThePointer) {
     EXPECT_EQ(ListView_GetSelectedCount(lv), 0u);
 }
 
+TEST_F(ListView, ItemsAddedWithTheRedrawOffAreAllThereWhenItComesBack) {
+    addColumn(lv, 0, "Name", 120);
+    addColumn(lv, 1, "Size", 80);
+    SendMessageA(lv, WM_SETREDRAW, FALSE, 0);
+    for (int k = 0; k < 2000; ++k) {
+        std::string t = "row " + std::to_string(k);
+        ASSERT_EQ(addItem(lv, k, t.c_str(), 5000 + k), k);
+        setSub(lv, k, 1, "sub");
+    }
+    EXPECT_EQ(ListView_GetItemCount(lv), 2000);
+    // Messages that need the items in the views work while the redraw is off.
+    LVFINDINFOA f{};
+    f.flags = LVFI_PARAM;
+    f.lParam = 6500;
+    EXPECT_EQ(ListView_FindItem(lv, -1, &f), 1500);
+    ListView_SetItemState(lv, 1500, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(ListView_GetNextItem(lv, -1, LVNI_SELECTED), 1500);
+    addItem(lv, 2000, "last", 7000);
+    setSub(lv, 2000, 1, "changed while off");
+    SendMessageA(lv, WM_SETREDRAW, TRUE, 0);
+    pump(20);
+    EXPECT_EQ(ListView_GetItemCount(lv), 2001);
+    ASSERT_TRUE(ListView_EnsureVisible(lv, 2000, FALSE));
+    pump(20);
+    notes.clear();
+    QTest::mouseClick(viewOf(lv)->viewport(), Qt::LeftButton, {}, itemPoint(lv, 2000));
+    auto clicks = notesOf(NM_CLICK);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].item, 2000);
+    EXPECT_EQ(clicks[0].lParam, 7000);
+    QImage shot = snapshot(lv);
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_EQ(itemText(lv, 2000, 1), "changed while off");
+}
+
 TEST_F(ListView, SelectionChangesReportOldAndNewStatesAndCanBeRefused) {
     fill(5);
     QWidget *vp = viewOf(lv)->viewport();
