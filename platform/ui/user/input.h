@@ -35,6 +35,10 @@ WPARAM inputVirtualKey(int qtKey);
 // WM_HELP (F1) to a window, with its HELPINFO.
 void sendHelp(HWND hwnd);
 
+// The pointer left a window's widget: true if it was waiting for that
+// (TrackMouseEvent with TME_LEAVE), which it then no longer is.
+bool trackMouseLeft(HWND hwnd);
+
 // WM_SETCURSOR to the window under the pointer.
 void cursorPointerMoved(HWND hwnd);
 
