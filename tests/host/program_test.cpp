@@ -25,11 +25,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// SIGINT closes the program within two seconds (instrumented code is
+// slower); the other cases only need it to close at all.
 #ifdef SUITE_SANITIZED
-constexpr int kCloseMs = 6000;  // instrumented code shuts down slower
+constexpr int kCloseMs = 6000;
 #else
 constexpr int kCloseMs = 2000;
 #endif
+constexpr int kEndMs = 20000;
 
 int freePort() {
     int fd = socket(AF_INET, SOCK_STREAM, 0);
@@ -129,7 +132,7 @@ TEST_F(Program, ASecondStartHandsItsCommandLineToTheRunningCopy) {
     EXPECT_TRUE(log.waitForText("echo string --open Holiday photos"));
 
     first.signal(SIGTERM);
-    EXPECT_EQ(first.wait(kCloseMs), 0);
+    EXPECT_EQ(first.wait(kEndMs), 0);
 }
 
 TEST_F(Program, ACopyThatDiedIsNotTakenForARunningOne) {
@@ -143,7 +146,7 @@ TEST_F(Program, ACopyThatDiedIsNotTakenForARunningOne) {
     ChildProcess second;
     ASSERT_TRUE(startCopy(second, copy));  // runs by itself
     second.signal(SIGINT);
-    EXPECT_EQ(second.wait(kCloseMs), 0);
+    EXPECT_EQ(second.wait(kEndMs), 0);
 }
 
 TEST_F(Program, AnotherUsersCopyNeitherFindsNorReachesOurs) {
@@ -172,13 +175,13 @@ TEST_F(Program, AnotherUsersCopyNeitherFindsNorReachesOurs) {
     ASSERT_TRUE(other.waitFor("http://localhost:", 30000, &line));
     EXPECT_EQ(line, "http://localhost:" + std::to_string(theirs.port) + "/");
     other.signal(SIGINT);
-    EXPECT_EQ(other.wait(kCloseMs), 0);
+    EXPECT_EQ(other.wait(kEndMs), 0);
     // Ours heard nothing of it.
     EXPECT_TRUE(log.sync());
     for (const std::string &text : log.texts()) EXPECT_EQ(text.find("settings window"), std::string::npos) << text;
 
     first.signal(SIGINT);
-    EXPECT_EQ(first.wait(kCloseMs), 0);
+    EXPECT_EQ(first.wait(kEndMs), 0);
     fs::remove_all(runtime);
 }
 
