@@ -196,6 +196,27 @@ INSTANTIATE_TEST_SUITE_P(Answers, CloseCommand,
                                            AskCloseCase{"CloseBox", 0, true, true, "\x01"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+TEST_F(MainWindow, DoNotAskAgainTakesEffectInTheRunningProgram) {
+    create();
+    ASSERT_TRUE(logged("echo notify 1 1 tray=0"));
+    int asked = 0;
+    driveFromLoop([&] {
+        HWND dlg = findTitled("Close Skyloom Client");
+        if (!dlg) return false;
+        ++asked;
+        CheckDlgButton(dlg, 10, BST_CHECKED);
+        SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(101, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, 101)));
+        return true;
+    });
+    SendMessageA(hwnd, WM_COMMAND, SHELL_CMD_CLOSE, 0);  // "do not close", and do not ask again
+    stopDriving();
+    EXPECT_EQ(asked, 1);
+    EXPECT_FALSE(closing());
+    SendMessageA(hwnd, WM_COMMAND, SHELL_CMD_CLOSE, 0);  // closes without the question
+    EXPECT_TRUE(pumpUntil(quitSeen, 5000));
+    EXPECT_EQ(asked, 1);
+}
+
 TEST_F(MainWindow, WithoutConfirmCloseTheCloseCommandClosesAtOnce) {
     dir.write("Settings", "ConfirmClose", "0");
     create();
