@@ -23,8 +23,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-free_port() { python3 -c 'import socket;s=socket.socket();s.bind(("127.0.0.1",0));print(s.getsockname()[1])'; }
-
 # A private bus and the watcher the tray icon registers with.
 export XDG_RUNTIME_DIR=$work/run
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -32,16 +30,19 @@ dbus-daemon --session --nofork --print-address=3 --address="unix:path=$work/bus"
 pids+=($!)
 while [[ ! -s $work/bus.addr ]]; do sleep 0.01; done
 export DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus.addr")
-python3 "$root/tests/shell/bus_doubles.py" watcher > "$work/watcher.out" &
+# Debian's python3 (python3-dbus, python3-gi), whatever else is on PATH.
+py=/usr/bin/python3
+"$py" "$root/tests/shell/bus_doubles.py" watcher > "$work/watcher.out" &
 pids+=($!)
-while ! grep -q ready "$work/watcher.out" 2>/dev/null; do sleep 0.01; done
+for _ in $(seq 1000); do grep -q ready "$work/watcher.out" 2>/dev/null && break; sleep 0.01; done
+grep -q ready "$work/watcher.out" || { echo "the status notifier watcher did not start" >&2; exit 1; }
 export QT_QPA_PLATFORM=offscreen
 
 cp -a "$dist" "$work/prog"
 rm -f "$work/prog/galleon.dbu" "$work/prog/galleon.log"
 
 # Milliseconds from the start of a command to its readiness (poll every 2 ms).
-python3 - "$work" "${RUNS:-5}" "${IDLE:-60}" <<'PY'
+"$py" - "$work" "${RUNS:-5}" "${IDLE:-60}" <<'PY'
 import os, socket, subprocess, sys, time
 work, runs, idle = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
 prog = os.path.join(work, "prog")
