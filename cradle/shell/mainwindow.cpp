@@ -17,11 +17,6 @@
 
 #include <cstdio>
 
-// The common controls' initialisation is bound weakly: a user-interface
-// library built without them still runs the host (without those classes).
-#pragma weak InitCommonControlsEx
-#pragma weak InitCommonControls
-
 namespace {
 
 bool shutDown = false;
@@ -84,7 +79,7 @@ LRESULT onCreate(HWND hwnd) {
     shutDown = false;
 
     INITCOMMONCONTROLSEX icc{sizeof icc, 0x8FF};
-    if (!(&InitCommonControlsEx && InitCommonControlsEx(&icc)) && &InitCommonControls) InitCommonControls();
+    if (!InitCommonControlsEx(&icc)) InitCommonControls();
     shellReadSwitches();  // also applies [help] File to the help path
     buildTrayMenu();
 
