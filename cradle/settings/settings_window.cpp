@@ -175,6 +175,24 @@ void animate(HWND window, bool opening) {
     else DrawAnimatedRects(window, IDANI_CAPTION, &win, &tray);
 }
 
+// The menu bar takes its room from the client area: the window grows until the
+// buttons at the bottom fit again.
+void fitMenuBar(HWND window) {
+    RECT ok, client, win;
+    HWND button = GetDlgItem(window, IDC_SW_OK);
+    if (!button || !GetWindowRect(button, &ok)) return;
+    POINT bottom{0, ok.bottom};
+    ScreenToClient(window, &bottom);
+    GetClientRect(window, &client);
+    RECT margin{0, 0, 0, 7};
+    MapDialogRect(window, &margin);
+    int missing = bottom.y + margin.bottom - client.bottom;
+    if (missing <= 0) return;
+    GetWindowRect(window, &win);
+    SetWindowPos(window, nullptr, 0, 0, win.right - win.left, win.bottom - win.top + missing,
+                 SWP_NOMOVE | SWP_NOZORDER);
+}
+
 void centre(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
@@ -211,6 +229,8 @@ void initWindow(HWND hwnd, int requestedPage) {
     if (w.records < 0) logCode("listCreate() returned error code %d", w.records);
 
     buildMenu(w);
+    fitMenuBar(hwnd);
+    centre(hwnd);
     setupHelpButton(w);
 
     SetWindowTextA(hwnd, shell.title);
