@@ -59,6 +59,21 @@ void markChanged(HWND page) {
     SendMessageA(GetParent(page), PSM_CHANGED, reinterpret_cast<WPARAM>(page), 0);
 }
 
+// The language box explains itself in a tooltip (the tooltip window is a
+// child of the page's owner chain and goes with the page).
+void addLanguageTip(HWND page, HWND language) {
+    HWND tip = CreateWindowExA(0, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0, page, nullptr,
+                               nullptr, nullptr);
+    if (!tip) return;
+    TTTOOLINFOA info{};
+    info.cbSize = sizeof info;
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = page;
+    info.uId = reinterpret_cast<UINT_PTR>(language);
+    info.lpszText = const_cast<char *>("Select the desired language from the list");
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&info));
+}
+
 void initPage(HWND page) {
     ShellState &s = shellState();
     flags() = PageFlags{};
@@ -77,6 +92,7 @@ void initPage(HWND page) {
     if (s.switches.disableTray) EnableWindow(GetDlgItem(page, IDC_SP_DISABLEPOPUP), FALSE);
     CheckRadioButton(page, IDC_SP_EXPERT, IDC_SP_NOVICE, s.switches.expertMode ? IDC_SP_EXPERT : IDC_SP_NOVICE);
     updateExpertRadio(page);
+    addLanguageTip(page, language);
 }
 
 // Asks for the password unless it was given or none is set; true to go on.
