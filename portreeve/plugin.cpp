@@ -136,6 +136,16 @@ void pluginWake() {
     if (g.wake) SetEvent(g.wake);
 }
 
+HMODULE pluginModule() { return selfModule(); }
+
+HMODULE pluginEnumModule(int n) {
+    if (n < 0 || n >= ZELEXT_MAX_MODULES) return nullptr;
+    return g.modules[n];
+}
+
+const char *pluginWinHelpPath() { return g.winHelpPath; }
+const char *pluginHtmlHelpPath() { return g.htmlHelpPath; }
+
 ZELEXT_EXPORT int zelextInitEx(ExtInitInfo *info) {
     if (g.initialised) return result(-1);
     if (!info || info->size != EXT_INIT_INFO_SIZE) return result(-2);

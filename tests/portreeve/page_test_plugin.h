@@ -1,0 +1,10 @@
+// Plug-in state for tests that drive the page modules without the entry points.
+#pragma once
+#include <string>
+
+namespace pagetest {
+
+std::string &configPath();  // the configuration file pluginConfigPath() gives
+int &wakes();               // how often pluginWake() was called
+
+}  // namespace pagetest
