@@ -84,6 +84,7 @@ TEST_F(Editors, PortEditorEnablesOkOnlyForARangeThatCanBeStored) {
         SetDlgItemTextA(dlg, IDC_PORT_TO, "");
         typeText(to, "8010");
         seen.push_back(okEnabled(dlg));
+        EXPECT_TRUE(screenshot(dlg, "port-editor"));
         typeText(to, "abc");  // digits only
         EXPECT_EQ(text(to), "8010");
         click(GetDlgItem(dlg, IDC_PORT_UDP));

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <chrono>
+#include <cstdlib>
 #include <deque>
 
 namespace uiinput {
@@ -143,6 +144,12 @@ std::string text(HWND window) {
     char buf[1024] = "";
     GetWindowTextA(window, buf, sizeof buf);
     return buf;
+}
+
+bool screenshot(HWND window, const std::string &name) {
+    std::string dir = std::string(SUITE_BINARY_DIR) + "/screenshots/portreeve";
+    std::system(("mkdir -p '" + dir + "'").c_str());
+    return uiSnapshotWindow(window, (dir + "/" + name + ".png").c_str());
 }
 
 }  // namespace uiinput

@@ -34,4 +34,7 @@ void clearSteps();
 
 std::string text(HWND window);
 
+// Writes a picture of the window to build/<cfg>/screenshots/portreeve/<name>.png.
+bool screenshot(HWND window, const std::string &name);
+
 }  // namespace uiinput
