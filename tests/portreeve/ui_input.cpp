@@ -36,11 +36,23 @@ std::deque<Step> &steps() {
 
 // Runs the first waiting step whose window is there; a thread timer calls it
 // from whatever loop is running, the modal ones included.
+std::chrono::steady_clock::time_point &deadline() {
+    static std::chrono::steady_clock::time_point d;
+    return d;
+}
+
 void CALLBACK runSteps(HWND, UINT, UINT_PTR, DWORD) {
     static bool running = false;
     if (running || steps().empty()) return;
     HWND window = findTopLevel(steps().front().caption.c_str());
-    if (!window) return;
+    if (!window) {
+        // A window that never comes would leave the test in a modal loop:
+        // close whatever is active so the test ends and reports it.
+        if (std::chrono::steady_clock::now() > deadline())
+            if (HWND stuck = GetActiveWindow()) PostMessageA(stuck, WM_CLOSE, 0, 0);
+        return;
+    }
+    deadline() = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     Step step = steps().front();
     steps().pop_front();
     running = true;
@@ -134,6 +146,7 @@ HWND findTopLevel(const char *caption) {
 
 void whenShown(const char *caption, std::function<void(HWND)> step) {
     ensureTimer();
+    if (steps().empty()) deadline() = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     steps().push_back(Step{caption, std::move(step)});
 }
 
