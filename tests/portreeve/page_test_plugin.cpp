@@ -25,6 +25,16 @@ std::string &configPath() {
     return path;
 }
 
+std::string &winHelpPath() {
+    static std::string path;
+    return path;
+}
+
+std::string &htmlHelpPath() {
+    static std::string path;
+    return path;
+}
+
 int &wakes() {
     static int n = 0;
     return n;
@@ -39,5 +49,5 @@ HMODULE pluginModule() {
     return module;
 }
 HMODULE pluginEnumModule(int) { return nullptr; }
-const char *pluginWinHelpPath() { return ""; }
-const char *pluginHtmlHelpPath() { return ""; }
+const char *pluginWinHelpPath() { return pagetest::winHelpPath().c_str(); }
+const char *pluginHtmlHelpPath() { return pagetest::htmlHelpPath().c_str(); }

@@ -6,5 +6,7 @@ namespace pagetest {
 
 std::string &configPath();  // the configuration file pluginConfigPath() gives
 int &wakes();               // how often pluginWake() was called
+std::string &winHelpPath();   // pluginWinHelpPath()
+std::string &htmlHelpPath();  // pluginHtmlHelpPath() (empty: no HTML help file)
 
 }  // namespace pagetest
