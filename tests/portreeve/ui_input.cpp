@@ -83,17 +83,30 @@ void click(HWND window) {
     settle();
 }
 
-void clickAt(HWND window, int x, int y) {
+// The innermost widget under a point of the window's widget (a control's
+// scrolled area, say), with the point in its coordinates.
+QWidget *targetAt(HWND window, QPoint *point) {
     QWidget *w = widgetOf(window);
-    if (w) QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+    if (!w) return nullptr;
+    if (QWidget *inner = w->childAt(*point)) {
+        *point = inner->mapFrom(w, *point);
+        w = inner;
+    }
+    return w;
+}
+
+void clickAt(HWND window, int x, int y) {
+    QPoint p(x, y);
+    if (QWidget *w = targetAt(window, &p)) QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, p);
     settle();
 }
 
 void doubleClickAt(HWND window, int x, int y) {
-    QWidget *w = widgetOf(window);
+    QPoint p(x, y);
+    QWidget *w = targetAt(window, &p);
     if (!w) return;
-    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
-    QTest::mouseDClick(w, Qt::LeftButton, Qt::NoModifier, QPoint(x, y));
+    QTest::mouseClick(w, Qt::LeftButton, Qt::NoModifier, p);
+    QTest::mouseDClick(w, Qt::LeftButton, Qt::NoModifier, p);
     settle();
 }
 
