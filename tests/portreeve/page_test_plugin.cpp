@@ -3,20 +3,9 @@
 // from a temporary configuration file of the test.
 #include "page_test_plugin.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "plugin.h"
-
-// The page tests draw off screen, and fontconfig's caches, kept until the
-// process ends, are not leaks.
-namespace {
-struct Offscreen {
-    Offscreen() { setenv("QT_QPA_PLATFORM", "offscreen", 1); }
-} offscreen;
-}  // namespace
-
-extern "C" const char *__lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
 
 namespace pagetest {
 
