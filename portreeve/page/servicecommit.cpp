@@ -1,5 +1,7 @@
 #include "servicecommit.h"
 
+#include <strings.h>
+
 #include <cstdio>
 
 #include "errreport.h"
@@ -9,6 +11,17 @@
 namespace {
 
 constexpr const char *SOURCE = "upnp";
+
+// Whether a service other than serviceId already has the name (without
+// regard to case, as the configuration file's keys are compared).
+bool nameTaken(int serviceId, const char *name) {
+    char other[128];
+    for (int pos = 0;; ++pos) {
+        int id = servicemodEnumServices(pos, other, sizeof other);
+        if (id < 0) return false;
+        if (id != serviceId && strcasecmp(other, name) == 0) return true;
+    }
+}
 
 void refusedRange(HWND owner, const PortRow &row, int code) {
     char text[160];
@@ -32,6 +45,10 @@ bool serviceCommit(HWND owner, ServiceFields *fields) {
         if (id < 0) return false;
         fields->serviceId = id;
     } else {
+        // Two services of one name would be one key in the file: the second
+        // would overwrite the first at the next save. Refused like a new
+        // service's used name.
+        if (nameTaken(id, fields->name)) return false;
         int rc = servicemodSetServiceName(id, fields->name);
         if (rc != 0) REPORT_ERROR(SOURCE, "servicemodSetServiceName", rc);
         rc = servicemodSetServiceEnable(id, fields->enabled ? 1 : 0);

@@ -21,7 +21,8 @@ struct ServiceFields {
 };
 
 // Stores the fields. Returns true when the editor may close: the service
-// exists with every row. False when the name was refused (nothing changed)
+// exists with every row. False when the name was refused (used by another
+// service; nothing changed)
 // or some range was refused (each with its message box over owner; the
 // accepted ones are stored).
 bool serviceCommit(HWND owner, ServiceFields *fields);

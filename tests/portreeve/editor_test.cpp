@@ -159,6 +159,17 @@ TEST_F(Editors, ServiceCommitRefusesAUsedNameWithoutTouchingAnything) {
     EXPECT_TRUE(g_boxes.empty());
     char name[128];
     EXPECT_EQ(servicemodEnumServices(1, name, sizeof name), -2);
+    // Renaming another service to a used name is refused too: saved, the two
+    // would be one key of the file.
+    ServiceFields rename{1, "", 1, {}};
+    ASSERT_GE(rename.serviceId = servicemodAddService("Mail", 1), 0);
+    std::snprintf(rename.name, sizeof rename.name, "WEB");
+    EXPECT_FALSE(serviceCommit(nullptr, &rename));
+    EXPECT_EQ(servicemodGetServiceName(rename.serviceId, name, sizeof name), 0);
+    EXPECT_STREQ(name, "Mail");
+    std::snprintf(rename.name, sizeof rename.name, "MAIL");  // its own name in another case
+    EXPECT_TRUE(serviceCommit(nullptr, &rename));
+    ASSERT_EQ(servicemodRemoveService(rename.serviceId), 0);
     // A range that is not an overlap gets the general message.
     ServiceFields other{-1, "Mail", 1, {{25, 25, 1}}};
     ASSERT_TRUE(serviceCommit(nullptr, &other));
