@@ -7,14 +7,13 @@ namespace {
 // Icon ids in the order the pages load them (image indexes 3 to 9).
 constexpr int ICONS[LOGROWS_KINDS] = {106, 111, 108, 110, 109, 112, 107};
 
-// A list-view cell shows one line: line breaks and tabs become blanks.
-std::string oneLine(std::string text) {
+}  // namespace
+
+std::string logrowsOneLine(std::string text) {
     for (char &c : text)
         if (c == '\r' || c == '\n' || c == '\t') c = ' ';
     return text;
 }
-
-}  // namespace
 
 int logrowsImage(int level) {
     return LOGROWS_FIRST_IMAGE + (level >= 0 && level < LOGROWS_KINDS ? level : 0);
@@ -30,6 +29,6 @@ int logrowsBuild(const char *source, int number, std::vector<LogRow> *rows) {
     rows->clear();
     rows->reserve(entries.size());
     for (LogstoreEntry &entry : entries)
-        rows->push_back({std::move(entry.stamp), oneLine(std::move(entry.text)), logrowsImage(entry.level)});
+        rows->push_back({std::move(entry.stamp), logrowsOneLine(std::move(entry.text)), logrowsImage(entry.level)});
     return static_cast<int>(rows->size());
 }

@@ -27,6 +27,9 @@ struct LogRow {
     int image;
 };
 
+// A list-view cell shows one line: line breaks and tabs become blanks.
+std::string logrowsOneLine(std::string text);
+
 // The image index of a record level.
 int logrowsImage(int level);
 

@@ -43,6 +43,9 @@ struct Store {
     uint64_t skipped = 0;
     Generation current;
     Generation older;
+    // Records of each source indexed since the store opened, rotated ones
+    // included: the serial number of a source's newest record.
+    std::unordered_map<std::string, uint64_t> totals;
 };
 
 Store g;
@@ -62,7 +65,9 @@ bool writeAll(int fd, const void *data, std::size_t size) {
 }
 
 void indexRecord(Generation &gen, const unsigned char *record, uint64_t offset) {
-    gen.bySource[logframeSource(record)].push_back(offset);
+    std::string source = logframeSource(record);
+    g.totals[source]++;
+    gen.bySource[std::move(source)].push_back(offset);
     gen.count++;
 }
 
@@ -162,8 +167,10 @@ void takeSnapshot(const Generation &gen, const std::string &source, Snapshot &sn
     snap.offsets = it->second;
 }
 
-// Appends the snapshot's records to out, newest first, until limit is reached.
-void readSnapshot(Snapshot &snap, int maxLevel, std::size_t limit, std::vector<LogstoreEntry> *out) {
+// Appends the snapshot's records to out, newest first, until limit is
+// reached; with a budget, only that many of the newest records are looked at
+// (and the budget is spent by them).
+void readSnapshot(Snapshot &snap, int maxLevel, std::size_t limit, uint64_t *budget, std::vector<LogstoreEntry> *out) {
     if (snap.fd < 0) return;
     void *map = snap.size ? mmap(nullptr, snap.size, PROT_READ, MAP_SHARED, snap.fd, 0) : MAP_FAILED;
     close(snap.fd);
@@ -171,6 +178,10 @@ void readSnapshot(Snapshot &snap, int maxLevel, std::size_t limit, std::vector<L
     const auto *bytes = static_cast<const unsigned char *>(map);
     for (auto it = snap.offsets.rbegin(); it != snap.offsets.rend(); ++it) {
         if (limit && out->size() >= limit) break;
+        if (budget) {
+            if (*budget == 0) break;
+            --*budget;
+        }
         const unsigned char *record = bytes + *it + LOGFRAME_HEADER_SIZE;
         int level = logframeLevel(record);
         if (level > maxLevel) continue;
@@ -200,8 +211,14 @@ int logstoreOpen(const char *path, uint64_t maxSize) {
     if (rc != 0) {
         g.older.reset();
         g.current.reset();
+        g.totals.clear();
         return -3;
     }
+    // Counted from what the two generations hold (a file set aside above
+    // may have been counted while it was read).
+    g.totals.clear();
+    for (const Generation *gen : {&g.older, &g.current})
+        for (const auto &[source, offsets] : gen->bySource) g.totals[source] += offsets.size();
     g.open = true;
     return 0;
 }
@@ -248,8 +265,35 @@ int logstoreQuery(const char *source, int maxLevel, std::size_t limit, std::vect
     }
     out->clear();
     out->reserve(newer.offsets.size() + older.offsets.size());
-    readSnapshot(newer, maxLevel, limit, out);
-    readSnapshot(older, maxLevel, limit, out);
+    readSnapshot(newer, maxLevel, limit, nullptr, out);
+    readSnapshot(older, maxLevel, limit, nullptr, out);
+    return static_cast<int>(out->size());
+}
+
+int logstoreQuerySince(const char *source, int maxLevel, uint64_t *seen, std::vector<LogstoreEntry> *out) {
+    if (!source || !out || !seen) return -2;
+    Snapshot newer, older;
+    uint64_t total = 0;
+    {
+        std::lock_guard<std::mutex> guard(g.lock);
+        if (!g.open) return -1;
+        auto it = g.totals.find(source);
+        if (it != g.totals.end()) total = it->second;
+        takeSnapshot(g.current, source, newer);
+        takeSnapshot(g.older, source, older);
+    }
+    // A store opened again counts afresh: everything it holds is new then.
+    uint64_t fresh = total >= *seen ? total - *seen : total;
+    *seen = total;
+    out->clear();
+    if (!fresh) {
+        if (newer.fd >= 0) close(newer.fd);
+        if (older.fd >= 0) close(older.fd);
+        return 0;
+    }
+    readSnapshot(newer, maxLevel, 0, &fresh, out);
+    if (fresh) readSnapshot(older, maxLevel, 0, &fresh, out);
+    else if (older.fd >= 0) close(older.fd);
     return static_cast<int>(out->size());
 }
 
@@ -273,6 +317,7 @@ int logstoreClose() {
     if (!g.open) return -1;
     g.current.reset();
     g.older.reset();
+    g.totals.clear();
     g.open = false;
     return 0;
 }

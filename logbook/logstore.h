@@ -42,6 +42,12 @@ int logstoreSetMaxSize(uint64_t maxSize);
 // -2 bad argument.
 int logstoreQuery(const char *source, int maxLevel, std::size_t limit, std::vector<LogstoreEntry> *out);
 
+// The records of one source that arrived after the first *seen of them (its
+// records counted since the store opened), newest first, level at most
+// maxLevel; *seen becomes the source's count. With *seen 0, every record
+// kept. Count, or -1 not open, -2 bad argument.
+int logstoreQuerySince(const char *source, int maxLevel, uint64_t *seen, std::vector<LogstoreEntry> *out);
+
 // Records indexed in both generations; damaged regions skipped while opening.
 uint64_t logstoreCount();
 uint64_t logstoreSkipped();

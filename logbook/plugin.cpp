@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "logdisplay.h"
 #include "logrows.h"
 #include "logslot.h"
 #include "logstore.h"
@@ -101,6 +102,7 @@ ZELEXT_EXPORT int zelextInit(LPCSTR configPath) {
 
 ZELEXT_EXPORT int zelextShutdown(void) {
     if (!g.initialised) return result(-1);
+    logdisplayShutdown();
     logslotStop();
     logstoreClose();
     zelextLogShutdown();
@@ -142,17 +144,17 @@ ZELEXT_EXPORT int zelextGetLastError(void) {
     return last;
 }
 
-// Fills a log page's list with the records of source, newest first (row
-// texts and images from logrows). The windowing layer of this platform has
-// no list-view control yet, so the rows are prepared and the call answers -3:
-// the list cannot be had. -1 not initialised; -2 null window or source, or a
-// negative number.
+// Fills a log page's list view with the records of source, newest first,
+// and keeps it current while the list's window lives (logdisplay). Row
+// count; -1 not initialised; -2 a window that is not a list view, a null
+// source or a negative number.
 ZELEXT_EXPORT int zelextLogDisplay(HWND listView, LPCSTR source, int number) {
     if (!g.initialised) return result(-1);
     if (!listView || !source || number < 0) return result(-2);
-    std::vector<LogRow> rows;
-    int rc = logrowsBuild(source, number, &rows);
-    return result(rc < 0 ? rc : -3);
+    int rows = logdisplayFill(listView, source, number);
+    if (rows < 0) return result(rows);
+    result(0);
+    return rows;
 }
 
 ZELEXT_EXPORT BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {

@@ -43,19 +43,20 @@ void setDirectory(const char *directory) {
     if (dir[0]) SetCurrentDirectoryA(dir);
 }
 
-// Fills the table with at most 16 "*.dll" files of the directory, in the
-// order the directory lists them; returns how many were found.
-int findPluginFiles() {
+// Adds the "*.dll" files of a directory to the table after the first count
+// entries, in the order the directory lists them, until 16 are filled;
+// returns the new count.
+int findPluginFiles(const char *directory, int count) {
+    if (count >= EXTMOD_MAX_ENTRIES) return count;
     char pattern[MAX_PATH + 8];
-    std::snprintf(pattern, sizeof pattern, "%s*.dll", g_extmod.directory);
+    std::snprintf(pattern, sizeof pattern, "%s*.dll", directory);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
+    if (search == INVALID_HANDLE_VALUE) return count;
     do {
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
         ExtmodEntry &entry = g_extmod.table[count];
-        int n = std::snprintf(entry.path, sizeof entry.path, "%s%s", g_extmod.directory, found.cFileName);
+        int n = std::snprintf(entry.path, sizeof entry.path, "%s%s", directory, found.cFileName);
         // A path that does not fit would name another file: leave it out.
         if (n < 0 || static_cast<std::size_t>(n) >= sizeof entry.path) {
             entry.path[0] = '\0';
@@ -123,7 +124,10 @@ int extmodInit(LPCSTR directory, HWND hostWindow, HMODULE brandingModule, LPCSTR
     int replaced = extmodApplyReplacements();
     if (replaced > 0) extmodLogInfo("Installed %d plug-in(s)", replaced);
 
-    int count = findPluginFiles();
+    int count = findPluginFiles(g_extmod.directory, 0);
+    // The shared directory only when it is another one than the plug-in directory.
+    if (g_extmod.sharedDirectory[0] && strcasecmp(g_extmod.sharedDirectory, g_extmod.directory) != 0)
+        count = findPluginFiles(g_extmod.sharedDirectory, count);
     sortByPath(count);
     extmodChooseCandidates(count);
     for (int i = 0; i < count; ++i)
@@ -132,6 +136,17 @@ int extmodInit(LPCSTR directory, HWND hostWindow, HMODULE brandingModule, LPCSTR
     g_extmod.initialised = true;
     introduceModules(count);
     return extmodResult(0);
+}
+
+void extmodSetSharedDirectory(LPCSTR directory) {
+    char dir[MAX_PATH] = "";
+    copyText(dir, 256, directory);
+    std::size_t n = std::strlen(dir);
+    if (n > 0 && dir[n - 1] != '/') {
+        dir[n] = '/';
+        dir[n + 1] = '\0';
+    }
+    copyText(g_extmod.sharedDirectory, sizeof g_extmod.sharedDirectory, dir);
 }
 
 int extmodShutdown(void) {

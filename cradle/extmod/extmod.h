@@ -13,6 +13,7 @@
 #define CRADLE_EXTMOD_H
 
 #include <windows.h>
+#include <prsht.h>
 
 #include "zelext.h"
 
@@ -27,6 +28,11 @@
  * initialised; -2 when caption or configPath is null. */
 int extmodInit(LPCSTR directory, HWND hostWindow, HMODULE brandingModule, LPCSTR caption, LPCSTR configPath,
                int hostVersion);
+/* A second, read-only plug-in directory (an installed copy's ext/ beside the
+ * user's own): its "*.dll" files join those of the plug-in directory at the
+ * next extmodInit (16 in all, sorted by path; the newer file of an
+ * InternalName wins). Its extmod.ini is not read. Null or "" removes it. */
+void extmodSetSharedDirectory(LPCSTR directory);
 /* zelextShutdown of every loaded plug-in in table order, then unloads them. */
 int extmodShutdown(void);
 
@@ -53,6 +59,13 @@ HMODULE extmodGetPageModule(int page);
 /* Version string item of the owning plug-in's file: its length; -2 no such
  * page or bad buffer, -3 the file has no such item. */
 int extmodGetPageString(int page, LPCSTR item, LPSTR buffer, int size);
+/* The page's title: its dialog's caption, read without running the
+ * plug-in's procedure. The length copied into buffer (cut to size - 1); 0
+ * when the dialog could not be made; -2 for a page that does not exist. */
+int extmodGetPageTitle(int page, LPSTR buffer, int size);
+/* Fills a page description (instance, template id, icon, procedure,
+ * PSP_HASHELP) that PropertySheetA and the settings window show; 0 or -2. */
+int extmodGetPage(PROPSHEETPAGEA *page, int number);
 /* Number of the first page of the loaded plug-in of this InternalName
  * (case-sensitive); -2 when none is loaded or it has no pages. */
 int extmodFindFirstPage(LPCSTR name);

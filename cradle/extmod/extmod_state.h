@@ -24,6 +24,7 @@ struct ExtmodState {
     char caption[128];
     char configPath[256];
     char directory[MAX_PATH];  // with a trailing "/", or empty
+    char sharedDirectory[MAX_PATH];  // installed plug-ins read beside it: trailing "/", or empty
     char iniPath[MAX_PATH + 16];
     ExtmodEntry table[EXTMOD_MAX_ENTRIES];
 };

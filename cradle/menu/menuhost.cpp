@@ -8,6 +8,7 @@
 #include "zellog.h"
 
 #include <atomic>
+#include <mutex>
 #include <cstring>
 #include <strings.h>
 #include <string>
@@ -18,10 +19,12 @@ namespace {
 struct MenuRecord {
     HWND window;
     HMENU bar;
-    int items;  // list of ItemRecord
+    int items;     // list of ItemRecord
+    int lastItem;  // the number of the item added last
 };
 
 struct ItemRecord {
+    int number;  // from 1, in the order of adding, never reused within the menu
     char popup[MENUHOST_TEXT_SIZE];
     char text[MENUHOST_TEXT_SIZE];
     int command;
@@ -30,15 +33,27 @@ struct ItemRecord {
 
 std::atomic<int> menus{-1};  // list of MenuRecord; -1 while not initialised
 std::atomic<int> lastError{0};
+// Serialises changes of menu records (item numbering, the bar handle).
+std::mutex recordLock;
 
 int result(int r) {
     lastError.store(r);
     return r;
 }
 
-// List ids start at 0; menu ids and item numbers start at 1.
+// List ids start at 0; menu ids start at 1.
 int toListId(int number) { return number - 1; }
 int toNumber(int listId) { return listId + 1; }
+
+// The list id of the item with this number, or -1.
+int itemListId(int items, int number, ItemRecord *item) {
+    int count = listGetCount(items);
+    for (int pos = 0; pos < count; ++pos) {
+        int id = listGetItemId(items, pos);
+        if (id >= 0 && listGetItem(items, id, item, sizeof *item) == sizeof *item && item->number == number) return id;
+    }
+    return -1;
+}
 
 bool getMenu(int menu, MenuRecord *record) {
     int list = menus.load();
@@ -48,8 +63,7 @@ bool getMenu(int menu, MenuRecord *record) {
 // The menu and the item behind menu command id 1000 + n.
 bool findItem(int menu, int commandId, MenuRecord *record, ItemRecord *item) {
     if (commandId <= MENUHOST_FIRST_COMMAND || !getMenu(menu, record)) return false;
-    return listGetItem(record->items, toListId(commandId - MENUHOST_FIRST_COMMAND), item, sizeof *item) ==
-           sizeof *item;
+    return itemListId(record->items, commandId - MENUHOST_FIRST_COMMAND, item) >= 0;
 }
 
 bool isSeparator(const char *text) { return strcasecmp(text, MENUHOST_SEPARATOR_TEXT) == 0; }
@@ -84,7 +98,7 @@ int menuhostCreateMenu(HWND window) {
     if (list < 0) return result(-1);
     int items = listCreate();
     if (items < 0) return result(-3);
-    MenuRecord record{window, nullptr, items};
+    MenuRecord record{window, nullptr, items, 0};
     int id = listAddItem(list, &record, sizeof record);
     if (id < 0) {
         listDestroy(items);
@@ -97,28 +111,38 @@ int menuhostAddItem(int menu, LPCSTR popup, LPCSTR text, int command, HMODULE ow
     if (menus.load() < 0) return result(-1);
     if (!popup || !text || std::strlen(popup) >= MENUHOST_TEXT_SIZE || std::strlen(text) >= MENUHOST_TEXT_SIZE)
         return result(-2);
+    std::lock_guard<std::mutex> g(recordLock);
     MenuRecord record;
     if (!getMenu(menu, &record)) return result(-2);
     ItemRecord item{};
+    item.number = record.lastItem + 1;
     std::strcpy(item.popup, popup);
     std::strcpy(item.text, text);
     item.command = command;
     item.owner = owner;
     int id = listAddItem(record.items, &item, sizeof item);
     if (id < 0) return result(-3);
-    return result(toNumber(id));
+    record.lastItem = item.number;
+    if (listUpdateItem(menus.load(), toListId(menu), &record, sizeof record) != 0) {
+        listDeleteItem(record.items, id);
+        return result(-3);
+    }
+    return result(item.number);
 }
 
 int menuhostDeleteItem(int menu, int item) {
     if (menus.load() < 0) return result(-1);
     MenuRecord record;
+    ItemRecord found;
     if (!getMenu(menu, &record) || item < 1) return result(-2);
-    if (listDeleteItem(record.items, toListId(item)) != 0) return result(-2);
+    int id = itemListId(record.items, item, &found);
+    if (id < 0 || listDeleteItem(record.items, id) != 0) return result(-2);
     return result(0);
 }
 
 int menuhostDrawMenu(int menu) {
     if (menus.load() < 0) return result(-1);
+    std::lock_guard<std::mutex> g(recordLock);
     MenuRecord record;
     if (!getMenu(menu, &record)) return result(-2);
 
@@ -129,7 +153,7 @@ int menuhostDrawMenu(int menu) {
         int id = listGetItemId(record.items, pos);
         ItemRecord item;
         if (id >= 0 && listGetItem(record.items, id, &item, sizeof item) == sizeof item)
-            items.emplace_back(toNumber(id), item);
+            items.emplace_back(item.number, item);
     }
     std::vector<std::string> popups;
     for (const auto &[number, item] : items) {

@@ -354,14 +354,10 @@ int menumodDrawItem(const DRAWITEMSTRUCT *draw) {
 
     int margin = (r->style & MENUMOD_STYLE_STRIP) ? MENUMOD_TEXT_INDENT : 0;
     if (r->label) {
-        // The weight of the font the menu put into the context; the default
-        // item is bold whatever that font is.
-        LOGFONTA current{};
-        int weight = FW_NORMAL;
-        if (GetObjectA(GetCurrentObject(dc, OBJ_FONT), sizeof current, &current) && current.lfWeight > 0)
-            weight = current.lfWeight;
-        if ((state & ODS_DEFAULT) || isDefaultItem(r->menu, draw->itemID))
-            weight = weight > FW_SEMIBOLD ? weight : FW_SEMIBOLD;
+        // The default item is bold, every other item normal: the same weights
+        // the item was measured with, whatever font the context holds.
+        bool isDefault = (state & ODS_DEFAULT) || isDefaultItem(r->menu, draw->itemID);
+        int weight = isDefault ? FW_SEMIBOLD : FW_NORMAL;
         HFONT font = menuFont(weight);
         HGDIOBJ oldFont = SelectObject(dc, font);
         SetTextColor(dc, grayed ? r->grayText : r->text);

@@ -16,7 +16,8 @@ struct ShellPaths {
     char config[SHELL_PATH_MAX];       // cradle.ini
     char help[SHELL_PATH_MAX];         // cradle.hlp, or [help] File in the same directory
     char defaultHelp[SHELL_PATH_MAX];  // cradle.hlp, never replaced
-    char extDir[SHELL_PATH_MAX];       // ext
+    char extDir[SHELL_PATH_MAX];       // ext: plug-ins, extmod.ini, installation target
+    char sharedExtDir[SHELL_PATH_MAX]; // installed ext/ read beside a user's extDir; "" when none
     char branding[SHELL_PATH_MAX];     // keystone.dll
 };
 

@@ -238,7 +238,11 @@ void CALLBACK trayTimer(HWND, UINT, UINT_PTR, DWORD) {
             queue(kSetMode, i, TRAYMOD_MODE_VISIBLE, 1, nullptr, nullptr);
         }
     }
-    for (TrayCommand &c : state.ring) {
+    // Oldest first: the slot at the write index is the oldest one still
+    // queued, so after a wrap the newest request is still the last applied.
+    int start = state.writeIndex;
+    for (int n = 0; n < TRAYMOD_RING_SIZE; ++n) {
+        TrayCommand &c = state.ring[(start + n) % TRAYMOD_RING_SIZE];
         if (!c.pending) continue;
         runCommand(c);
         clearCommand(c);
@@ -410,6 +414,13 @@ int traymodFreeIcon(TraymodSavedIcon **saved) {
     std::free((*saved)->tip);
     std::free(*saved);
     *saved = nullptr;
+    return 0;
+}
+
+int traymodTaskbarCreated(void) {
+    std::lock_guard<std::mutex> g(trayLock);
+    if (!state.initialised) return -1;
+    state.taskbarLost = true;
     return 0;
 }
 

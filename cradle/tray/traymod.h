@@ -57,6 +57,10 @@ int traymodSaveIcon(int entry, TraymodSavedIcon **saved);
 int traymodRestoreIcon(int entry, const TraymodSavedIcon *saved);
 int traymodFreeIcon(TraymodSavedIcon **saved);
 
+/* A taskbar was (re-)created (the registered message "TaskbarCreated"
+ * reached the owner window): the next tick puts every visible icon back. */
+int traymodTaskbarCreated(void);
+
 /* 1 while the module runs, else 0. */
 int traymodRunning(void);
 /* Whether the entry is in use and not being removed (1), else 0. */

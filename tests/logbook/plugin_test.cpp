@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -22,6 +24,8 @@
 #include "records.h"
 #include "zelext.h"
 #include "zellog.h"
+
+#include <commctrl.h>
 
 extern char **environ;
 namespace fs = std::filesystem;
@@ -170,6 +174,113 @@ TEST_F(LoadedLogbook, LogDisplayExportChecksItsArguments) {
     EXPECT_EQ(display(nullptr, "photo", 6), -2);
     EXPECT_EQ(display(reinterpret_cast<HWND>(4), nullptr, 6), -2);
     EXPECT_EQ(display(reinterpret_cast<HWND>(4), "photo", -1), -2);
+    // A window that is not a list view is refused too.
+    HWND button = CreateWindowExA(0, "BUTTON", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    EXPECT_EQ(display(button, "photo", 6), -2);
+    DestroyWindow(button);
+}
+
+// Runs the thread's message loop until cond() holds (false on time-out).
+bool pumpUntil(const std::function<bool()> &cond, int timeoutMs = 10000) {
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    UINT_PTR tick = SetTimer(nullptr, 0, 10, nullptr);
+    bool ok = cond();
+    MSG m;
+    while (!ok && std::chrono::steady_clock::now() < deadline && GetMessageA(&m, nullptr, 0, 0)) {
+        DispatchMessageA(&m);
+        ok = cond();
+    }
+    KillTimer(nullptr, tick);
+    return ok;
+}
+
+std::string cell(HWND list, int row, int column) {
+    char text[512] = "";
+    ListView_GetItemText(list, row, column, text, sizeof text);
+    return text;
+}
+
+// The log page's list: sort marks and the seven kind images, two columns.
+HWND makeLogList(HWND parent) {
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 400, 300, parent,
+                                reinterpret_cast<HMENU>(10), nullptr, nullptr);
+    const char *names[2] = {"Date", "Message"};
+    for (int c = 0; c < 2; ++c) {
+        LVCOLUMNA col{};
+        col.mask = LVCF_TEXT | LVCF_WIDTH;
+        col.pszText = const_cast<char *>(names[c]);
+        col.cx = 180;
+        ListView_InsertColumn(list, c, &col);
+    }
+    return list;
+}
+
+TEST_F(LoadedLogbook, LogDisplayFillsAListViewWithOneSourceAndKeepsItCurrent) {
+    ASSERT_EQ(host_.start(), 0);
+    for (int i = 0; i < 3; ++i) zelextLog("upnp", i == 1 ? 2 : ZELLOG_INFO, "upnp record %d", i);
+    zelextLog("photo", ZELLOG_INFO, "photo record");
+    zelextLog("cradle", ZELLOG_INFO, "filled");
+    ASSERT_FALSE(readUntil("filled").empty());
+
+    HMODULE module = GetModuleHandleA((host_.extDirectory() + "logbook.dll").c_str());
+    auto display = zelextProc<PFN_zelextLogDisplay>(GetProcAddress(module, "zelextLogDisplay"));
+    ASSERT_NE(display, nullptr);
+    HWND page = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 0, 0, 420, 320, nullptr, nullptr, nullptr,
+                                nullptr);
+    HWND list = makeLogList(page);
+    ASSERT_EQ(display(list, "upnp", 6), 3);
+
+    // Newest first: date text, one-line message, the image of the record's kind.
+    ASSERT_EQ(ListView_GetItemCount(list), 3);
+    EXPECT_EQ(cell(list, 0, 1), "upnp record 2");
+    EXPECT_EQ(cell(list, 2, 1), "upnp record 0");
+    EXPECT_FALSE(cell(list, 0, 0).empty());
+    EXPECT_NE(cell(list, 0, 0).find(':'), std::string::npos);
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE | LVIF_PARAM;
+    item.iItem = 1;
+    ASSERT_TRUE(ListView_GetItem(list, &item));
+    EXPECT_EQ(item.iImage, 3 + 2);
+    item.iItem = 0;
+    ListView_GetItem(list, &item);
+    EXPECT_EQ(item.iImage, 3 + ZELLOG_INFO);
+    // Item data is unique per row, so the page can sort by column.
+    std::set<LPARAM> params;
+    for (int r = 0; r < 3; ++r) {
+        item.iItem = r;
+        ListView_GetItem(list, &item);
+        params.insert(item.lParam);
+    }
+    EXPECT_EQ(params.size(), 3u);
+
+    // A record arriving while the list is shown appears at the top; other
+    // sources' records do not.
+    zelextLog("photo", ZELLOG_INFO, "not for this list");
+    zelextLog("upnp", 5, "upnp arrived\nwith a second line");
+    EXPECT_TRUE(pumpUntil([&] { return ListView_GetItemCount(list) == 4; }));
+    EXPECT_EQ(cell(list, 0, 1), "upnp arrived with a second line");
+    item.iItem = 0;
+    ListView_GetItem(list, &item);
+    EXPECT_EQ(item.iImage, 3 + 5);
+    EXPECT_EQ(params.count(item.lParam), 0u);
+
+    // Filling again starts over; a second list of another source follows its own.
+    HWND photos = makeLogList(page);
+    ASSERT_GE(display(photos, "photo", 6), 2);  // "photo record", "not for this list" and galleon's own
+    EXPECT_EQ(display(list, "upnp", 6), 4);
+    EXPECT_EQ(ListView_GetItemCount(list), 4);
+
+    // The page goes away while records keep coming: nothing is written to a
+    // window that is gone, and the other list goes on.
+    DestroyWindow(list);
+    zelextLog("upnp", ZELLOG_INFO, "after the list was closed");
+    zelextLog("photo", ZELLOG_INFO, "photo after");
+    EXPECT_TRUE(pumpUntil([&] { return cell(photos, 0, 1) == "photo after"; }));
+    DestroyWindow(page);
+    zelextLog("photo", ZELLOG_INFO, "after the page was closed");
+    ASSERT_FALSE(readUntil("after the page was closed").empty());
+    pumpUntil([] { return false; }, 600);
+    host_.stop();
 }
 
 // logreader run from the program directory, as a user would run it there.

@@ -77,6 +77,47 @@ TEST_F(Store, QueriesOneSourceNewestFirstAcrossReopening) {
     EXPECT_EQ(limited[1].level, 6);
 }
 
+TEST_F(Store, QueriesSinceWhatWasSeenReturnOnlyNewRecordsAcrossRotation) {
+    ASSERT_EQ(logstoreOpen(path_.c_str(), 1), 0);
+    uint64_t seen = 0, other = 0;
+    std::vector<LogstoreEntry> got;
+    EXPECT_EQ(logstoreQuerySince("photo", 6, nullptr, &got), -2);
+    EXPECT_EQ(logstoreQuerySince("photo", 6, &seen, &got), 0);
+    append(6, "photo", "p1");
+    append(2, "photo", "p2");
+    append(6, "upnp", "u1");
+    EXPECT_EQ(logstoreQuerySince("photo", 6, &seen, &got), 2);
+    EXPECT_EQ(got[0].text, "p2");
+    EXPECT_EQ(seen, 2u);
+    EXPECT_EQ(logstoreQuerySince("photo", 6, &seen, &got), 0);
+    // Records above the level are skipped but still count as seen.
+    append(6, "photo", "p3");
+    append(2, "photo", "p4");
+    EXPECT_EQ(logstoreQuerySince("photo", 2, &seen, &got), 1);
+    EXPECT_EQ(got[0].text, "p4");
+    EXPECT_EQ(seen, 4u);
+    EXPECT_EQ(logstoreQuerySince("upnp", 6, &other, &got), 1);
+
+    // New records that straddle a rotation are all returned, newest first.
+    std::string filler(300, 'x');
+    int written = 0;
+    while (!fs::exists(path_ + ".1")) append(6, "photo", std::to_string(written++) + filler);
+    append(6, "photo", "after rotation");
+    EXPECT_EQ(logstoreQuerySince("photo", 6, &seen, &got), written + 1);
+    EXPECT_EQ(got.front().text, "after rotation");
+    EXPECT_EQ(got.back().text, "0" + filler);
+
+    // Reopened, the store counts afresh from what its files hold.
+    ASSERT_EQ(logstoreClose(), 0);
+    ASSERT_EQ(logstoreOpen(path_.c_str(), 1), 0);
+    uint64_t fresh = 0;
+    int held = logstoreQuerySince("photo", 6, &fresh, &got);
+    EXPECT_EQ(static_cast<int>(query("photo").size()), held);
+    append(6, "photo", "newest");
+    EXPECT_EQ(logstoreQuerySince("photo", 6, &fresh, &got), 1);
+    EXPECT_EQ(got[0].text, "newest");
+}
+
 TEST_F(Store, RefusesRecordsThatAreNotSound) {
     ASSERT_EQ(logstoreOpen(path_.c_str(), 0), 0);
     auto bytes = record(6, "photo", "text");

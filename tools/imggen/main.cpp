@@ -1,8 +1,11 @@
 // imggen --upnp OUTDIR: draws the pictures of the UPnP settings page into
 // OUTDIR and writes OUTDIR/upnpart.rc, the resource lines that embed them.
+// imggen --app-icon OUTDIR: draws the host program's icon into an icon theme
+// tree, OUTDIR/hicolor/<n>x<n>/apps/cradle.png.
 // imggen OUTDIR: draws the built-in pictures and the file-type icons of the
 // photo share pages into OUTDIR (name.png, name.gif for the sort markers) and
 // writes OUTDIR/images.rc, the resource lines that embed them as "PNG" data.
+#include "appicon.h"
 #include "builtin.h"
 #include "icons.h"
 #include "upnpart.h"
@@ -10,8 +13,27 @@
 #include <gd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
+
+namespace {
+
+int drawAppIcons(const std::string& dir) {
+    int failures = 0;
+    for (int size : imggen::kAppIconSizes) {
+        std::string folder = dir + "/hicolor/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        std::filesystem::create_directories(folder);
+        if (!imggen::drawAppIcon(size, folder + "/cradle.png")) {
+            std::fprintf(stderr, "imggen: cannot write %s/cradle.png\n", folder.c_str());
+            ++failures;
+        }
+    }
+    gdFontCacheShutdown();
+    return failures ? 1 : 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && std::string(argv[1]) == "--upnp") {
@@ -24,8 +46,9 @@ int main(int argc, char** argv) {
         if (!ok || !rc) return 1;
         return std::rename((dir + "/upnpart.rc.tmp").c_str(), (dir + "/upnpart.rc").c_str()) == 0 ? 0 : 1;
     }
+    if (argc == 3 && std::string(argv[1]) == "--app-icon") return drawAppIcons(argv[2]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: imggen OUTDIR | imggen --upnp OUTDIR\n");
+        std::fprintf(stderr, "usage: imggen OUTDIR | imggen --upnp OUTDIR | imggen --app-icon OUTDIR\n");
         return 2;
     }
     std::string dir = argv[1];

@@ -687,6 +687,19 @@ typedef struct {
 #define CBN_SELENDOK 9
 #define CBN_SELENDCANCEL 10
 
+/* ---- Mouse tracking ------------------------------------------------------ */
+#define TME_HOVER 0x00000001
+#define TME_LEAVE 0x00000002
+#define TME_QUERY 0x40000000
+#define TME_CANCEL 0x80000000
+#define HOVER_DEFAULT 0xFFFFFFFF
+typedef struct tagTRACKMOUSEEVENT {
+    DWORD cbSize;
+    DWORD dwFlags;
+    HWND hwndTrack;
+    DWORD dwHoverTime;
+} TRACKMOUSEEVENT, *LPTRACKMOUSEEVENT;
+
 /* ---- Notifications (WM_NOTIFY) ------------------------------------------ */
 typedef struct tagNMHDR {
     HWND hwndFrom;
@@ -955,6 +968,9 @@ WINUSERAPI HWND WINAPI GetForegroundWindow(void);
 WINUSERAPI BOOL WINAPI SetForegroundWindow(HWND hWnd);
 WINUSERAPI BOOL WINAPI BringWindowToTop(HWND hWnd);
 WINUSERAPI HWND WINAPI SetCapture(HWND hWnd);
+/* WM_MOUSELEAVE once the pointer leaves the window (TME_LEAVE; TME_CANCEL
+ * stops waiting for it). */
+WINUSERAPI BOOL WINAPI TrackMouseEvent(LPTRACKMOUSEEVENT lpEventTrack);
 WINUSERAPI BOOL WINAPI ReleaseCapture(void);
 WINUSERAPI HWND WINAPI GetCapture(void);
 

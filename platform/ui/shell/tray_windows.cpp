@@ -2,7 +2,8 @@
 // posted to the icon's window, the exported menu is the one the window's
 // right-click handler tracks, and a hidden "Shell_TrayWnd" window exists
 // exactly while a tray host does, so FindWindowA tells whether there is a
-// taskbar.
+// taskbar; its appearance is announced to every top-level window with the
+// registered message "TaskbarCreated".
 #include "shell/menu_capture.h"
 #include "shell/tray_windows.h"
 
@@ -43,6 +44,11 @@ void trayTaskbarWindow(bool present) {
     if (!registered) return;
     taskbarWindow = CreateWindowExA(WS_EX_TOOLWINDOW, kTaskbarClass, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                                     nullptr, nullptr);
+    // Programs put their icons back when a taskbar appears (a panel restart).
+    if (taskbarWindow) {
+        UINT created = RegisterWindowMessageA("TaskbarCreated");
+        if (created) PostMessageA(HWND_BROADCAST, created, 0, 0);
+    }
 }
 
 }  // namespace platform::ui::shell

@@ -7,6 +7,7 @@
 #include "gdi/dc.h"
 
 #include <QCheckBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QPainter>
 #include <QPushButton>
@@ -70,33 +71,66 @@ void connectClick(QAbstractButton *b, HWND hwnd) {
 // A button its parent draws (BS_OWNERDRAW): each paint is WM_DRAWITEM with a
 // context on the button's painter and its state; clicks work as for any
 // push button.
+void paintOwnerDrawn(QPushButton *b, HWND hwnd) {
+    auto w = windowGet(hwnd);
+    HWND parent = w ? w->parent.load() : nullptr;
+    if (!parent) return;
+    QPainter painter(b);
+    HDC dc = gdiBeginPaint(&painter, hwnd, w->font);
+    if (!dc) return;
+    UINT state = 0;
+    if (b->isDown()) state |= ODS_SELECTED;
+    if (b->hasFocus()) state |= ODS_FOCUS;
+    if (!b->isEnabled()) state |= ODS_DISABLED;
+    int id = static_cast<int>(w->id.load());
+    if (id && LOWORD(SendMessageA(parent, DM_GETDEFID, 0, 0)) == id) state |= ODS_DEFAULT;
+    DRAWITEMSTRUCT dis{ODT_BUTTON, static_cast<UINT>(id), 0, ODA_DRAWENTIRE, state, hwnd, dc,
+                       RECT{0, 0, b->width(), b->height()}, 0};
+    SendMessageA(parent, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&dis));
+    gdiEndPaint(dc);
+}
+
 class OwnerDrawnButton : public QPushButton {
 public:
     OwnerDrawnButton(HWND hwnd, QWidget *parent) : QPushButton(parent), hwnd_(hwnd) { setAutoDefault(false); }
 
 protected:
-    void paintEvent(QPaintEvent *) override {
-        auto w = windowGet(hwnd_);
-        HWND parent = w ? w->parent.load() : nullptr;
-        if (!parent) return;
-        QPainter painter(this);
-        HDC dc = gdiBeginPaint(&painter, hwnd_, w->font);
-        if (!dc) return;
-        UINT state = 0;
-        if (isDown()) state |= ODS_SELECTED;
-        if (hasFocus()) state |= ODS_FOCUS;
-        if (!isEnabled()) state |= ODS_DISABLED;
-        int id = static_cast<int>(w->id.load());
-        if (id && LOWORD(SendMessageA(parent, DM_GETDEFID, 0, 0)) == id) state |= ODS_DEFAULT;
-        DRAWITEMSTRUCT dis{ODT_BUTTON, static_cast<UINT>(id), 0, ODA_DRAWENTIRE, state, hwnd_, dc,
-                           RECT{0, 0, width(), height()}, 0};
-        SendMessageA(parent, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&dis));
-        gdiEndPaint(dc);
+    void paintEvent(QPaintEvent *) override { paintOwnerDrawn(this, hwnd_); }
+
+private:
+    HWND hwnd_;
+};
+
+// A push button made owner-drawn after its creation (a style change): its
+// paints are taken over the same way.
+class OwnerDrawFilter : public QObject {
+public:
+    OwnerDrawFilter(QPushButton *b, HWND hwnd) : QObject(b), hwnd_(hwnd) { setObjectName(name()); }
+    static QString name() { return QStringLiteral("platformOwnerDraw"); }
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override {
+        if (e->type() != QEvent::Paint) return false;
+        paintOwnerDrawn(static_cast<QPushButton *>(o), hwnd_);
+        return true;
     }
 
 private:
     HWND hwnd_;
 };
+
+void ownerDrawChanged(QAbstractButton *b, HWND hwnd, DWORD type) {
+    auto *p = qobject_cast<QPushButton *>(b);
+    if (!p || p->isCheckable() || dynamic_cast<OwnerDrawnButton *>(p)) return;
+    auto *filter = p->findChild<OwnerDrawFilter *>(OwnerDrawFilter::name(), Qt::FindDirectChildrenOnly);
+    if (type == BS_OWNERDRAW && !filter) {
+        p->installEventFilter(new OwnerDrawFilter(p, hwnd));
+    } else if (type != BS_OWNERDRAW && filter) {
+        p->removeEventFilter(filter);
+        delete filter;
+    }
+    p->update();
+}
 
 }  // namespace
 
@@ -182,6 +216,9 @@ LRESULT CALLBACK buttonProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         else if (auto *g = qobject_cast<QGroupBox *>(widget)) g->setTitle(text);
         return TRUE;
     }
+    case WM_STYLECHANGED:
+        if (wParam == static_cast<WPARAM>(GWL_STYLE) && b) ownerDrawChanged(b, hwnd, t);
+        return 0;
     case WM_GETDLGCODE:
         if (t == BS_GROUPBOX) return DLGC_STATIC;
         if (isRadio(t)) return DLGC_BUTTON | DLGC_RADIOBUTTON;

@@ -140,6 +140,9 @@ protected:
             return mouse(static_cast<QWidget *>(obj), static_cast<QMouseEvent *>(e));
         case QEvent::Close:
             return close(static_cast<QWidget *>(obj), static_cast<QCloseEvent *>(e));
+        case QEvent::Leave:
+            left(static_cast<QWidget *>(obj));
+            return false;
         default: return false;
         }
     }
@@ -181,6 +184,15 @@ private:
         callWindowProc(win->proc.load(), hwnd, msg, mouseKeys(*e), clientPoint(hwnd, w, e->position()));
         currentMouse = saved;
         return !rec.passedOn;
+    }
+
+    // WM_MOUSELEAVE for a window that asked for it, when the pointer leaves
+    // the window's own widget (not one of the widgets inside it).
+    void left(QWidget *w) {
+        HWND hwnd = windowFromWidget(w);
+        auto win = windowGet(hwnd);
+        if (!win || (win->widget != w && win->client != w)) return;
+        if (trackMouseLeft(hwnd)) sendDirect(hwnd, WM_MOUSELEAVE, 0, 0);
     }
 
     bool close(QWidget *w, QCloseEvent *e) {
@@ -240,6 +252,8 @@ private:
 };
 
 }  // namespace
+
+WPARAM inputVirtualKey(int qtKey) { return virtualKey(qtKey); }
 
 void sendHelp(HWND hwnd) {
     HELPINFO hi{sizeof(HELPINFO), HELPINFO_WINDOW, static_cast<int>(GetWindowLongA(hwnd, GWL_ID)),

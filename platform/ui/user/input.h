@@ -29,8 +29,15 @@ BYTE inputModifiersOf(const MSG &msg);
 // behind the message to the widget. Returns true if there was one.
 bool inputPassOn(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
+// The virtual-key code of a Qt key (0 for keys without one).
+WPARAM inputVirtualKey(int qtKey);
+
 // WM_HELP (F1) to a window, with its HELPINFO.
 void sendHelp(HWND hwnd);
+
+// The pointer left a window's widget: true if it was waiting for that
+// (TrackMouseEvent with TME_LEAVE), which it then no longer is.
+bool trackMouseLeft(HWND hwnd);
 
 // WM_SETCURSOR to the window under the pointer.
 void cursorPointerMoved(HWND hwnd);

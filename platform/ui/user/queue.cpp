@@ -2,6 +2,7 @@
 // Retrieval order follows Windows: posted and input messages first, then
 // WM_QUIT once the posted messages are gone, then due timers.
 #include "user/queue.h"
+#include "user/remote_windows.h"
 
 #include "core/app.h"
 #include "user/input.h"
@@ -214,6 +215,8 @@ bool queueRetrieve(MSG *msg, HWND hwnd, UINT min, UINT max, UINT remove, bool wa
     }
 }
 
+void queueAttach() { currentQueue(); }
+
 bool queuePumping() {
     return (pumpDepth > 0 || dispatchDepth > 0) && QThread::currentThread()->loopLevel() == pumpLoopLevel;
 }
@@ -305,6 +308,8 @@ WINUSERAPI BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM l
     }
     auto w = windowGet(hWnd);
     if (!w) {
+        int remote = remotePost(hWnd, Msg, wParam, lParam);  // a window of another process
+        if (remote >= 0) return remote;
         SetLastError(ERROR_INVALID_WINDOW_HANDLE);
         return FALSE;
     }

@@ -21,6 +21,11 @@ bool queueRetrieve(MSG *msg, HWND hwnd, UINT min, UINT max, UINT remove, bool wa
 // and is posted again for the outer loop, as Windows does.
 void runModalLoop(const std::function<bool()> &done, const std::function<bool(MSG &)> &filter = {});
 
+// Gives the calling thread its message queue now. A thread that creates a
+// window has one from then on, so other threads can post to the window before
+// its message loop first runs.
+void queueAttach();
+
 // True while the calling thread retrieves messages in a Win32 loop (not in a
 // Qt-only nested loop); keyboard input then goes through the queue.
 bool queuePumping();

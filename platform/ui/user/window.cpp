@@ -5,6 +5,7 @@
 #include "core/app.h"
 #include "user/input.h"
 #include "user/queue.h"
+#include "user/remote_windows.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -121,6 +122,7 @@ void destroyRecursive(const std::shared_ptr<WindowObject> &w) {
     if (HWND parent = w->parent.load()) {
         if (auto pw = windowGet(parent)) std::erase(pw->children, hwnd);
     } else {
+        remoteUnregister(hwnd);
         std::lock_guard<std::mutex> g(topLock);
         std::erase(topLevels(), hwnd);
     }
@@ -219,6 +221,7 @@ WINUSERAPI HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCS
     auto w = std::make_shared<WindowObject>();
     w->cls = cls;
     w->threadId = GetCurrentThreadId();
+    queueAttach();
     w->proc = cls->proc;
     w->style = static_cast<LONG>(dwStyle);
     w->exStyle = static_cast<LONG>(dwExStyle);
@@ -241,6 +244,9 @@ WINUSERAPI HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCS
         std::lock_guard<std::mutex> g(topLock);
         topLevels().push_back(hwnd);
     }
+    // Unowned top-level windows of application classes can be found and
+    // posted to by the user's other processes.
+    if (!(dwStyle & WS_CHILD) && !hWndParent && !cls->system) remoteRegister(hwnd, cls->name, cls->instance, dwExStyle);
     if (!(dwStyle & WS_CHILD) && hMenu) SetMenu(hwnd, hMenu);
 
     CREATESTRUCTA cs{lpParam, hInstance, hMenu, hWndParent, nHeight, nWidth, Y, X, static_cast<LONG>(dwStyle),
@@ -412,6 +418,9 @@ WINUSERAPI HWND WINAPI FindWindowExA(HWND hWndParent, HWND hWndChildAfter, LPCST
         }
         return h;
     }
+    // No window of this process: a top-level window of another process of
+    // this user, looked up by class name.
+    if ((!hWndParent || hWndParent == desktopHandle()) && !hWndChildAfter) return remoteFind(lpszClass, lpszWindow);
     return nullptr;
 }
 
@@ -472,6 +481,14 @@ WINUSERAPI LONG_PTR WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG_PTR v) {
             return 0;
         }
         w->proc = reinterpret_cast<WNDPROC>(v);
+        // A subclassed control hears the pointer move over it, as a new
+        // procedure expects WM_MOUSEMOVE with no button held.
+        if (w->cls && w->cls->factory && w->widget) {
+            QPointer<QWidget> widget = w->widget;
+            onUiThread([widget] {
+                if (widget) widget->setMouseTracking(true);
+            });
+        }
         return old;
     case GWL_HINSTANCE: w->instance = reinterpret_cast<HINSTANCE>(v); return old;
     case GWL_HWNDPARENT:
