@@ -107,6 +107,8 @@ void init(HWND page) {
     setupLinks(page);
     HWND list = GetDlgItem(page, IDC_AB_MODULES);
     SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
+    int r = extmodFillModuleList(list);
+    if (r < 0) settingsLog("extmodFillModuleList() returned error code %d", r);
 }
 
 void destroy() {

@@ -201,18 +201,21 @@ TEST_F(SettingsWindowTest, CategoryListTooltipsAndHelp) {
     EXPECT_EQ(afterDoubleClick, "Alpha");
 }
 
-TEST_F(SettingsWindowTest, AboutIsSelectedFromTheMenuAndNamesTheProgramAndVersion) {
+TEST_F(SettingsWindowTest, AboutIsSelectedFromTheMenuAndListsTheModules) {
     start(baseIni(kCategories));
+    int rows = -1;
     std::string title;
     WhenShown run("Skyloom Client", [&](HWND w) {
         click(w, IDM_SW_ABOUT);
         HWND page = visiblePage(w);
         ASSERT_NE(page, nullptr);
+        rows = static_cast<int>(SendDlgItemMessageA(page, IDC_AB_MODULES, LVM_GETITEMCOUNT, 0, 0));
         title = uitext(GetDlgItem(page, IDC_AB_TITLE));
         uiSnapshotWindow(w, screenshot("window-about-page").c_str());
         click(w, IDC_SW_CANCEL);
     });
     settingsOpen(0);
+    EXPECT_EQ(rows, 1);  // the page plug-in
     EXPECT_EQ(title.rfind("Skyloom Client v", 0), 0u) << title;
 }
 
