@@ -67,7 +67,13 @@ struct ProgramCopy {
 };
 
 std::vector<std::string> headlessEnv() {
-    return {"QT_QPA_PLATFORM=offscreen", "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus"};
+    return {"QT_QPA_PLATFORM=offscreen", "DBUS_SESSION_BUS_ADDRESS=unix:path=/nonexistent/bus",
+#ifdef SUITE_SANITIZED
+            // Exit status is what these cases check; the leak checker runs the
+            // same start-up and shut-down in the main window tests.
+            "ASAN_OPTIONS=detect_leaks=0:detect_odr_violation=0",
+#endif
+    };
 }
 
 // Starts a copy and waits for its address.
