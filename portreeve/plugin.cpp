@@ -21,6 +21,7 @@ namespace {
 
 constexpr const char *SOURCE = "upnp";
 constexpr const char *SERVICES_SECTION = "waymark-services";
+constexpr const char *HOST_WINDOW_CLASS = "LOOMC:PROGRAM";
 constexpr DWORD WORKER_CLOSE_WAIT_MS = 8000;
 // Network time of the closing pass: every request ends by then, leaving the
 // rest of the wait for stopping the UPnP stack.
@@ -136,6 +137,16 @@ void pluginWake() {
     if (g.wake) SetEvent(g.wake);
 }
 
+HMODULE pluginModule() { return selfModule(); }
+
+HMODULE pluginEnumModule(int n) {
+    if (n < 0 || n >= ZELEXT_MAX_MODULES) return nullptr;
+    return g.modules[n];
+}
+
+const char *pluginWinHelpPath() { return g.winHelpPath; }
+const char *pluginHtmlHelpPath() { return g.htmlHelpPath; }
+
 ZELEXT_EXPORT int zelextInitEx(ExtInitInfo *info) {
     if (g.initialised) return result(-1);
     if (!info || info->size != EXT_INIT_INFO_SIZE) return result(-2);
@@ -151,6 +162,12 @@ ZELEXT_EXPORT int zelextInit(LPCSTR configPath) {
     if (g.initialised) return result(-1);
     if (!configPath) return result(-2);
     std::memset(&g.info, 0, sizeof g.info);
+    // Without the record, the host's window is found by its class, and the
+    // instance stored in it stands in for the resource module.
+    if (HWND host = FindWindowA(HOST_WINDOW_CLASS, nullptr)) {
+        g.info.hostWindow = HandleToULong(host);
+        g.info.resourceModule = (DWORD)GetWindowLongA(host, GWL_HINSTANCE);
+    }
     zelextLogSetSlot(nullptr);
     std::snprintf(g.configPath, sizeof g.configPath, "%s", configPath);
     return result(commonInit());
