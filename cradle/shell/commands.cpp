@@ -45,7 +45,10 @@ void shellPropertiesCommand(HWND hwnd, int page) {
     }
     // 0: the window was shown and closed (not for re-initialisation, not
     // refused at the password).
-    if (settingsOpen(page) == 0 && s.switches.notifyMinimize) shellTaskbarNotice(hwnd);
+    // No notice once closing began (a close pressed the window's close button).
+    if (settingsOpen(page) == 0 && s.switches.notifyMinimize &&
+        WaitForSingleObject(s.closingEvent, 0) != WAIT_OBJECT_0)
+        shellTaskbarNotice(hwnd);
 }
 
 void shellHelpCommand(HWND hwnd) {
