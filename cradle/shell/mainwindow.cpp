@@ -194,6 +194,13 @@ LRESULT CALLBACK shellWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPar
         return 0;
     case SHELL_TRAY_CALLBACK: shellTrayCallback(hwnd, static_cast<UINT>(lParam)); return 0;
     }
+    // A new taskbar (a panel that restarted): the tray module puts the icons
+    // back at its next tick, however quickly the panel came back.
+    static const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    if (msg == taskbarCreated && taskbarCreated != 0) {
+        traymodTaskbarCreated();
+        return 0;
+    }
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
