@@ -13,3 +13,10 @@ dll=$build/dist/ext/logbook.dll
 work=$(mktemp -d /tmp/bench-logbook-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 "$bench" "$dll" "$work" "${RECORDS:-50000}" "${QUERY_RECORDS:-100000}"
+
+# The log page's list: zelextLogDisplay filling a list view from a log of
+# DISPLAY_RECORDS records of one source, against the same rows put into a Qt
+# view directly in the same run.
+display=$build/bench/logdisplay_bench
+[[ -x $display ]] || { echo "no $display: build first" >&2; exit 1; }
+QT_QPA_PLATFORM=offscreen "$display" "$dll" "$work" "${DISPLAY_RECORDS:-100000}"

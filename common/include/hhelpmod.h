@@ -12,9 +12,9 @@ int hhelpmodInit(void);
 int hhelpmodShutdown(void);
 /* 1 when initialised with the library loaded, else 0. */
 int hhelpmodAvailable(void);
-/* HtmlHelpA(window, file, command, data) of the library, as an integer; 0
- * without calling anything when help is unavailable. */
-LONG_PTR hhelpmodHtmlHelp(HWND window, LPCSTR file, UINT command, DWORD_PTR data);
+/* HtmlHelpA(window, file, command, data) of the library (looked up at each
+ * call); NULL without calling anything when help is unavailable. */
+HWND hhelpmodHtmlHelp(HWND window, LPCSTR file, UINT command, DWORD_PTR data);
 /* Writes the "HELP" resource 100 of a plug-in file to helpPath (replacing
  * it): 0; -1 a path is missing; -2 the plug-in cannot be loaded; -3 it has
  * no such resource or the help file cannot be written. */

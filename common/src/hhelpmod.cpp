@@ -47,20 +47,20 @@ int hhelpmodAvailable(void) {
     return g_help.initialised && g_help.library ? 1 : 0;
 }
 
-LONG_PTR hhelpmodHtmlHelp(HWND window, LPCSTR file, UINT command, DWORD_PTR data) {
+HWND hhelpmodHtmlHelp(HWND window, LPCSTR file, UINT command, DWORD_PTR data) {
     PFN_HtmlHelpA help = nullptr;
     {
         std::lock_guard<std::mutex> g(g_helpLock);
-        if (!g_help.initialised || !g_help.library) return 0;
+        if (!g_help.initialised || !g_help.library) return nullptr;
         help = reinterpret_cast<PFN_HtmlHelpA>(GetProcAddress(g_help.library, "HtmlHelpA"));
     }
-    if (!help) return 0;
-    return reinterpret_cast<LONG_PTR>(help(window, file, command, data));
+    return help ? help(window, file, command, data) : nullptr;
 }
 
 int hhelpmodExtractHelpFile(LPCSTR pluginPath, LPCSTR helpPath) {
     if (!pluginPath || !helpPath || !*pluginPath || !*helpPath) return -1;
-    HMODULE plugin = LoadLibraryA(pluginPath);
+    // As a data file: the plug-in's code does not run to hand out its help.
+    HMODULE plugin = LoadLibraryExA(pluginPath, nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!plugin) return -2;
     int result = -3;
     HRSRC res = FindResourceA(plugin, MAKEINTRESOURCEA(100), "HELP");

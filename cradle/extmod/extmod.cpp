@@ -160,6 +160,7 @@ int extmodShutdown(void) {
         FreeLibrary(entry.module);
         entry.module = nullptr;
     }
+    extmodReleaseModuleList();
     g_extmod.initialised = false;
     return extmodResult(0);
 }

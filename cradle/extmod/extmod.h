@@ -66,6 +66,11 @@ int extmodGetPageTitle(int page, LPSTR buffer, int size);
 /* Fills a page description (instance, template id, icon, procedure,
  * PSP_HASHELP) that PropertySheetA and the settings window show; 0 or -2. */
 int extmodGetPage(PROPSHEETPAGEA *page, int number);
+/* Fills the About page's module list: columns "Module", "Description",
+ * "Version", "Company" and "Path", one row per loaded plug-in with its icon
+ * (the branding module's bitmap 160 when it has none). 0; -1 not
+ * initialised; -2 not a window. */
+int extmodFillModuleList(HWND listView);
 /* Number of the first page of the loaded plug-in of this InternalName
  * (case-sensitive); -2 when none is loaded or it has no pages. */
 int extmodFindFirstPage(LPCSTR name);

@@ -55,6 +55,9 @@ void extmodChooseCandidates(int count);
 // zelextNotifyChange on one entry; *called tells whether it was exported.
 int extmodNotifyEntry(const ExtmodEntry &entry, int code, int value, bool *called);
 
+// Destroys the image list of the last module list filled.
+void extmodReleaseModuleList(void);
+
 // Owner of a page: the entry index and the page's local index; false if none.
 bool extmodFindPage(int page, int *entry, int *local);
 

@@ -1,4 +1,4 @@
-// Restoring the recommended settings and reading the host's switches again.
+// Restoring the recommended settings.
 #include "settings/defaults.h"
 
 #include <windows.h>
@@ -9,7 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "shell/shell.h"
 
 namespace {
 
@@ -51,22 +50,4 @@ int settingsRestoreDefaults(const char *configPath) {
         }
     }
     return 0;
-}
-
-void settingsReadSwitches() {
-    ShellState &s = shellState();
-    const char *ini = s.paths.config;
-    auto get = [ini](const char *section, const char *key, int def) {
-        return static_cast<int>(GetPrivateProfileIntA(section, key, def, ini));
-    };
-    s.switches.passwordProperties = get("Expert", "PasswordProperties", 0);
-    s.switches.passwordConfigureTabs = get("Expert", "PasswordConfigureTabs", 0);
-    s.switches.notifyMinimize = get("Settings", "NotifyMinimize", 1);
-    s.switches.confirmClose = get("Settings", "ConfirmClose", 1);
-    s.switches.expertMode = get("Settings", "ExpertMode", 0);
-    s.switches.disablePopup = get("Settings", "DisablePopup", 0);
-    s.switches.disableTray = strcasecmp(s.className, "loomremote:main") == 0 ? 0 : get("Settings", "DisableTray", 0);
-    s.switches.closePassword = get("Settings", "ClosePassword", 0);
-    s.switches.showTips = get("Settings", "ShowTips", 1);
-    s.switches.language = get("Settings", "Language", 0);
 }

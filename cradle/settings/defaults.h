@@ -8,6 +8,3 @@
 // -4 a default section (or the list of sections) does not fit the 16384-byte
 // buffers, in which case nothing is written.
 int settingsRestoreDefaults(const char *configPath);
-
-// Reads the host's configuration switches into the shell state again.
-void settingsReadSwitches();

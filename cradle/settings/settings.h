@@ -3,5 +3,7 @@
 
 // Opens the settings window modally (password check, tab list, window, the
 // "must re-initialize" loop); requestedPage n >= 1 selects the page with the
-// global page number n - 1. Returns 0, or a negative code when it could not open.
+// global page number n - 1. 0 when the window was shown and closed; 1 when it
+// was not shown (already open, password not given) or is about to reopen
+// (re-initialisation), so that no "TASKBAR" notice follows.
 int settingsOpen(int requestedPage);

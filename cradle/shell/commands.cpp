@@ -4,7 +4,7 @@
 #include "extmod/extmod.h"
 #include "service/service.h"
 #include "settings/settings.h"
-#include "shell/hhelpmod.h"
+#include "hhelpmod.h"
 #include "shell/mainwindow.h"
 #include "shell/password.h"
 #include "shell/shell.h"

@@ -5,7 +5,7 @@
 #include "menu/menumod.h"
 #include "service/service.h"
 #include "shell/commands.h"
-#include "shell/hhelpmod.h"
+#include "hhelpmod.h"
 #include "shell/look.h"
 #include "shell/shell.h"
 #include "shell/signals.h"
@@ -16,11 +16,6 @@
 #include <commctrl.h>
 
 #include <cstdio>
-
-// The common controls' initialisation is bound weakly: a user-interface
-// library built without them still runs the host (without those classes).
-#pragma weak InitCommonControlsEx
-#pragma weak InitCommonControls
 
 namespace {
 
@@ -84,7 +79,7 @@ LRESULT onCreate(HWND hwnd) {
     shutDown = false;
 
     INITCOMMONCONTROLSEX icc{sizeof icc, 0x8FF};
-    if (!(&InitCommonControlsEx && InitCommonControlsEx(&icc)) && &InitCommonControls) InitCommonControls();
+    if (!InitCommonControlsEx(&icc)) InitCommonControls();
     shellReadSwitches();  // also applies [help] File to the help path
     buildTrayMenu();
 

@@ -1,6 +1,7 @@
 // Modules: the program and the libraries loaded with LoadLibraryA, each a
 // handle-table object that keeps its dlopen handle, real path and load base.
 #include "modules.h"
+#include "res_blob.h"
 
 #include <dlfcn.h>
 #include <link.h>
@@ -95,7 +96,7 @@ std::shared_ptr<Module> findByPath(const std::string &path) {
 
 std::shared_ptr<Module> findByMap(const struct link_map *map) {
     for (auto &m : modules())
-        if (m->map == map) return m;
+        if (m->map && m->map == map) return m;
     return nullptr;
 }
 
@@ -126,6 +127,7 @@ std::string locate(std::string name) {
 
 // The symbol only if the module itself defines it (not one of its dependencies).
 void *ownSymbol(const std::shared_ptr<Module> &module, const char *name) {
+    if (!module->info.dlHandle) return nullptr;  // a data file has no code
     dlerror();
     void *symbol = dlsym(module->info.dlHandle, name);
     if (!symbol) return nullptr;
@@ -150,7 +152,7 @@ void unload(const std::shared_ptr<Module> &module) {
             break;
         }
     handleRemove(handleValue(module->handle));
-    dlclose(module->info.dlHandle);
+    if (module->info.dlHandle) dlclose(module->info.dlHandle);
 }
 
 }  // namespace
@@ -216,6 +218,37 @@ WINBASEAPI HMODULE WINAPI LoadLibraryA(LPCSTR lpLibFileName) {
 }
 
 WINBASEAPI HMODULE WINAPI LoadLibraryExA(LPCSTR lpLibFileName, HANDLE, DWORD dwFlags) {
+    if (dwFlags == LOAD_LIBRARY_AS_DATAFILE) {
+        // Resources only: the file's resource note is read, no code is mapped,
+        // so programs and libraries of any kind can be inspected.
+        if (!lpLibFileName || !*lpLibFileName) {
+            SetLastError(ERROR_INVALID_PARAMETER);
+            return nullptr;
+        }
+        std::lock_guard<std::recursive_mutex> guard(loaderLock());
+        std::string located = locate(lpLibFileName);
+        std::string path = realPath(located);
+        if (auto existing = findByPath(path)) {
+            ++existing->references;
+            return existing->handle;
+        }
+        auto words = std::make_shared<std::vector<uint32_t>>();
+        size_t size = 0;
+        DWORD error = 0;
+        if (!readFileBlob(located.c_str(), words.get(), &size, &error)) {
+            SetLastError(error);
+            return nullptr;
+        }
+        auto module = std::make_shared<Module>();
+        module->info.path = path;
+        module->info.dataBlob = std::move(words);
+        module->info.dataBlobSize = size;
+        module->references = 1;
+        module->handle = handleNew<HMODULE>(module);
+        if (!module->handle) return nullptr;
+        modules().push_back(module);
+        return module->handle;
+    }
     if (dwFlags != 0) {
         SetLastError(ERROR_INVALID_FLAGS);
         return nullptr;

@@ -63,6 +63,9 @@ bool scanNotes(const uint8_t *region, size_t size, size_t align, size_t *descOff
 // ERROR_RESOURCE_DATA_NOT_FOUND for a module without resources.
 bool moduleBlob(HMODULE module, ResBlob *blob, DWORD *error);
 
+// The resource blob of an ELF file on disk, read whole into 32-bit words.
+bool readFileBlob(const char *path, std::vector<uint32_t> *blob, size_t *blobSize, DWORD *error);
+
 // One resource read from a module's file: only the parts needed are read.
 // False with ERROR_FILE_NOT_FOUND, ERROR_ACCESS_DENIED, ERROR_BAD_FORMAT,
 // ERROR_RESOURCE_DATA_NOT_FOUND, ERROR_RESOURCE_TYPE_NOT_FOUND or

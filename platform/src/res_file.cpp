@@ -55,6 +55,9 @@ DWORD openError(int err) {
     }
 }
 
+
+}  // namespace
+
 // The resource blob of an ELF file, read whole.
 bool readFileBlob(const char *path, std::vector<uint32_t> *blob, size_t *blobSize, DWORD *error) {
     if (path == nullptr || *path == '\0') {
@@ -103,8 +106,6 @@ bool readFileBlob(const char *path, std::vector<uint32_t> *blob, size_t *blobSiz
     *error = ERROR_RESOURCE_DATA_NOT_FOUND;
     return false;
 }
-
-}  // namespace
 
 bool fileResource(const char *path, const ResKey &type, const ResKey *name, std::vector<uint8_t> *data,
                   DWORD *error) {

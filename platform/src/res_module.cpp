@@ -42,6 +42,13 @@ bool moduleBlob(HMODULE module, ResBlob *blob, DWORD *error) {
         *error = ERROR_INVALID_HANDLE;
         return false;
     }
+    if (info.dataBlob) {
+        if (!blob->attach(reinterpret_cast<const uint8_t *>(info.dataBlob->data()), info.dataBlobSize)) {
+            *error = ERROR_RESOURCE_DATA_NOT_FOUND;
+            return false;
+        }
+        return true;
+    }
     MemorySearch s{info.loadBase};
     dl_iterate_phdr(searchModule, &s);
     if (s.desc == nullptr || !blob->attach(s.desc, s.size)) {

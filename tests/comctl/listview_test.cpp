@@ -8,6 +8,7 @@
 
 #include <QAbstractItemView>
 #include <QHeaderView>
+#include <QContextMenuEvent>
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QTest>
@@ -15,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <functional>
 
 using namespace uitest;
@@ -38,7 +40,13 @@ std::vector<Note> notes;
 void pump(int ms) { pumpUntil([] { return false; }, ms); }
 std::function<LRESULT(NMHDR *)> answer;
 
+std::vector<HWND> contextMenus;  // the window each WM_CONTEXTMENU at the parent names
+
 LRESULT CALLBACK parentProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_CONTEXTMENU) {
+        contextMenus.push_back(reinterpret_cast<HWND>(w));
+        return 0;
+    }
     if (m != WM_NOTIFY) return DefWindowProcA(h, m, w, l);
     auto *hdr = reinterpret_cast<NMHDR *>(l);
     Note n;
@@ -285,10 +293,15 @@ TEST_F(ListView, ClicksAndDoubleClicksNotifyTheItemAndColumnUnderThePointer) {
     EXPECT_EQ(notesOf(LVN_ITEMACTIVATE).size(), 1u);
 
     notes.clear();
+    contextMenus.clear();
     QTest::mouseClick(vp, Qt::RightButton, {}, itemPoint(lv, 3));
     auto right = notesOf(NM_RCLICK);
     ASSERT_EQ(right.size(), 1u);
     EXPECT_EQ(right[0].item, 3);
+    // Then one context menu request, naming the list.
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, itemPoint(lv, 3), vp->mapToGlobal(itemPoint(lv, 3)));
+    QApplication::sendEvent(vp, &menu);
+    EXPECT_EQ(contextMenus, std::vector<HWND>{lv});
 
     // Below the last item: no item, and the selection is cleared.
     notes.clear();
@@ -297,6 +310,41 @@ TEST_F(ListView, ClicksAndDoubleClicksNotifyTheItemAndColumnUnderThePointer) {
     ASSERT_EQ(clicks.size(), 1u);
     EXPECT_EQ(clicks[0].item, -1);
     EXPECT_EQ(ListView_GetSelectedCount(lv), 0u);
+}
+
+TEST_F(ListView, ItemsAddedWithTheRedrawOffAreAllThereWhenItComesBack) {
+    addColumn(lv, 0, "Name", 120);
+    addColumn(lv, 1, "Size", 80);
+    SendMessageA(lv, WM_SETREDRAW, FALSE, 0);
+    for (int k = 0; k < 2000; ++k) {
+        std::string t = "row " + std::to_string(k);
+        ASSERT_EQ(addItem(lv, k, t.c_str(), 5000 + k), k);
+        setSub(lv, k, 1, "sub");
+    }
+    EXPECT_EQ(ListView_GetItemCount(lv), 2000);
+    // Messages that need the items in the views work while the redraw is off.
+    LVFINDINFOA f{};
+    f.flags = LVFI_PARAM;
+    f.lParam = 6500;
+    EXPECT_EQ(ListView_FindItem(lv, -1, &f), 1500);
+    ListView_SetItemState(lv, 1500, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(ListView_GetNextItem(lv, -1, LVNI_SELECTED), 1500);
+    addItem(lv, 2000, "last", 7000);
+    setSub(lv, 2000, 1, "changed while off");
+    SendMessageA(lv, WM_SETREDRAW, TRUE, 0);
+    pump(20);
+    EXPECT_EQ(ListView_GetItemCount(lv), 2001);
+    ASSERT_TRUE(ListView_EnsureVisible(lv, 2000, FALSE));
+    pump(20);
+    notes.clear();
+    QTest::mouseClick(viewOf(lv)->viewport(), Qt::LeftButton, {}, itemPoint(lv, 2000));
+    auto clicks = notesOf(NM_CLICK);
+    ASSERT_EQ(clicks.size(), 1u);
+    EXPECT_EQ(clicks[0].item, 2000);
+    EXPECT_EQ(clicks[0].lParam, 7000);
+    QImage shot = snapshot(lv);
+    EXPECT_FALSE(shot.isNull());
+    EXPECT_EQ(itemText(lv, 2000, 1), "changed while off");
 }
 
 TEST_F(ListView, SelectionChangesReportOldAndNewStatesAndCanBeRefused) {
@@ -661,6 +709,44 @@ TEST_F(ListView, LabelsEditedInPlaceAreKeptOnlyWhenTheParentAgrees) {
     EXPECT_EQ(ends[0].text, "10.0.0.1");
 }
 
+TEST_F(ListView, CheckBoxesToggleTheStateImageAndCallbackTextsComeFromTheParent) {
+    fill(3);
+    ListView_SetExtendedListViewStyleEx(lv, LVS_EX_CHECKBOXES, LVS_EX_CHECKBOXES);
+    EXPECT_EQ(ListView_GetItemState(lv, 1, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(1));
+    pump(20);
+    // The check box is where hit-testing says the state icon is.
+    RECT row{};
+    ListView_GetItemRect(lv, 1, &row, LVIR_BOUNDS);
+    LVHITTESTINFO ht{};
+    ht.pt.y = (row.top + row.bottom) / 2;
+    for (ht.pt.x = row.left; ht.pt.x < row.left + 40; ++ht.pt.x)
+        if (ListView_HitTest(lv, &ht) == 1 && ht.flags == LVHT_ONITEMSTATEICON) break;
+    ASSERT_EQ(ht.flags, UINT(LVHT_ONITEMSTATEICON));
+    notes.clear();
+    QTest::mouseClick(viewOf(lv)->viewport(), Qt::LeftButton, {}, toViewport(lv, POINT{ht.pt.x + 2, ht.pt.y}));
+    EXPECT_EQ(ListView_GetItemState(lv, 1, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(2));
+    bool reported = false;
+    for (const Note &n : notesOf(LVN_ITEMCHANGED))
+        reported |= n.item == 1 && (n.oldState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(1) &&
+                    (n.newState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    EXPECT_TRUE(reported);
+    // Unchecked again by message.
+    ListView_SetItemState(lv, 1, INDEXTOSTATEIMAGEMASK(1), LVIS_STATEIMAGEMASK);
+    EXPECT_EQ(ListView_GetItemState(lv, 1, LVIS_STATEIMAGEMASK), INDEXTOSTATEIMAGEMASK(1));
+
+    answer = [](NMHDR *h) -> LRESULT {
+        if (h->code == LVN_GETDISPINFOA) {
+            auto *d = reinterpret_cast<NMLVDISPINFOA *>(h);
+            if (d->item.mask & LVIF_TEXT)
+                snprintf(d->item.pszText, d->item.cchTextMax, "asked %d/%d", d->item.iItem, d->item.iSubItem);
+        }
+        return 0;
+    };
+    ListView_SetItemText(lv, 2, 1, LPSTR_TEXTCALLBACKA);
+    EXPECT_EQ(itemText(lv, 2, 1), "asked 2/1");
+    EXPECT_EQ(itemText(lv, 2, 0), "item 2");
+}
+
 TEST_F(ListView, IconViewsShowTheSameItemsAndSelection) {
     fill(8);
     ListView_SetItemState(lv, 5, LVIS_SELECTED, LVIS_SELECTED);
@@ -708,6 +794,11 @@ INT_PTR CALLBACK listDialogProc(HWND dlg, UINT m, WPARAM, LPARAM l) {
         setSub(list, 0, 1, "1.0.0.1");
         addItem(list, 1, "ext/galleon.dll", 2);
         setSub(list, 1, 1, "2.1.0.0");
+        addItem(list, 2, "ext/portreeve.dll", 3);
+        setSub(list, 2, 1, "1.4.2.0");
+        addItem(list, 3, "ext/logbook.dll", 4);
+        setSub(list, 3, 1, "1.0.0.7");
+        ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
         SendMessageA(list, LVM_SETEXTENDEDLISTVIEWSTYLE, 0, LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT);
         return TRUE;
     }
@@ -727,11 +818,16 @@ TEST(ListViewDialog, ATemplateMakesAListViewThatReportsToTheDialog) {
     char cls[64] = "";
     GetClassNameA(list, cls, sizeof cls);
     EXPECT_STREQ(cls, WC_LISTVIEWA);
-    EXPECT_EQ(ListView_GetItemCount(list), 2);
+    EXPECT_EQ(ListView_GetItemCount(list), 4);
     ShowWindow(dlg, SW_SHOW);
     pump(50);
     QTest::mouseDClick(viewOf(list)->viewport(), Qt::LeftButton, {}, itemPoint(list, 1));
     EXPECT_EQ(dialogClicks, 101);
+    // The picture of the dialog for review, beside the dialog templates' ones.
+    std::string dir = std::string(SUITE_BINARY_DIR) + "/screenshots/controls";
+    std::filesystem::create_directories(dir);
+    pump(50);
+    EXPECT_TRUE(uiSnapshotWindow(dlg, (dir + "/listview-report.png").c_str()));
     DestroyWindow(dlg);
 }
 

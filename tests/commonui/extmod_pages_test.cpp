@@ -109,3 +109,54 @@ TEST_F(PluginPages, APropertySheetShowsThePagesWithThePluginsProcedure) {
     EXPECT_EQ(secondTab, "Advanced");
     EXPECT_EQ(initialised_(), 1);  // only the page that was shown
 }
+
+namespace {
+
+std::string cell(HWND list, int row, int column) {
+    char text[256] = "";
+    LVITEMA item{};
+    item.iSubItem = column, item.pszText = text, item.cchTextMax = sizeof text;
+    SendMessageA(list, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&item));
+    return text;
+}
+
+std::string header(HWND list, int column) {
+    char text[64] = "";
+    LVCOLUMNA c{};
+    c.mask = LVCF_TEXT, c.pszText = text, c.cchTextMax = sizeof text;
+    if (!SendMessageA(list, LVM_GETCOLUMNA, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&c))) return "-";
+    return text;
+}
+
+}  // namespace
+
+TEST_F(PluginPages, TheModuleListShowsEveryLoadedPlugin) {
+    HWND top = CreateWindowExA(0, "STATIC", "About", WS_POPUP, 0, 0, 600, 200, nullptr, nullptr, nullptr, nullptr);
+    HWND list = CreateWindowExA(0, WC_LISTVIEWA, "", WS_CHILD | WS_VISIBLE | LVS_REPORT, 0, 0, 600, 200, top, nullptr,
+                                nullptr, nullptr);
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(extmodFillModuleList(list), 0);
+    EXPECT_EQ(header(list, 0) + "|" + header(list, 1) + "|" + header(list, 2) + "|" + header(list, 3) + "|" +
+                  header(list, 4) + "|" + header(list, 5),
+              "Module|Description|Version|Company|Path|-");
+    ASSERT_EQ(SendMessageA(list, LVM_GETITEMCOUNT, 0, 0), 1);
+    EXPECT_EQ(cell(list, 0, 0), "tp_pages.dll");
+    EXPECT_EQ(cell(list, 0, 1), "Pages plug-in");
+    EXPECT_EQ(cell(list, 0, 2), "1.2.3.4");
+    EXPECT_EQ(cell(list, 0, 3), "Test Works");
+    std::string dir = host_.extDirectory();
+    EXPECT_EQ(cell(list, 0, 4), dir.substr(0, dir.size() - 1));
+    // Without an icon of its own the plug-in shows the branding module's default image.
+    HBITMAP fallback = LoadBitmapA(host_.brandingModule(), MAKEINTRESOURCEA(160));
+    LVITEMA item{};
+    item.mask = LVIF_IMAGE;
+    ASSERT_TRUE(SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    EXPECT_EQ(item.iImage, fallback ? 0 : -1);
+    if (fallback) DeleteObject(fallback);
+    // Columns wide enough for their texts.
+    EXPECT_GT(SendMessageA(list, LVM_GETCOLUMNWIDTH, 4, 0), 20);
+    EXPECT_EQ(extmodFillModuleList(nullptr), -2);
+    DestroyWindow(top);
+    host_.stop();
+    EXPECT_EQ(extmodFillModuleList(list), -1);
+}

@@ -30,14 +30,14 @@ std::string slurp(const fs::path &p) {
 TEST(HtmlHelpLoader, LoadsTheLibraryAndCallsNothingWithoutIt) {
     // Before initialisation nothing is called.
     EXPECT_EQ(hhelpmodAvailable(), 0);
-    EXPECT_EQ(hhelpmodHtmlHelp(nullptr, "cradle.hlp", HH_DISPLAY_TOC, 0), 0);
+    EXPECT_EQ(hhelpmodHtmlHelp(nullptr, "cradle.hlp", HH_DISPLAY_TOC, 0), nullptr);
     EXPECT_EQ(hhelpmodShutdown(), -1);
 
     ASSERT_EQ(hhelpmodInit(), 0);
     EXPECT_EQ(hhelpmodInit(), -1);
     EXPECT_EQ(hhelpmodAvailable(), 1);
     // A help file that does not exist: the library answers NULL.
-    EXPECT_EQ(hhelpmodHtmlHelp(nullptr, "/nonexistent/none.hlp", HH_HELP_CONTEXT, 5000), 0);
+    EXPECT_EQ(hhelpmodHtmlHelp(nullptr, "/nonexistent/none.hlp", HH_HELP_CONTEXT, 5000), nullptr);
     EXPECT_EQ(hhelpmodShutdown(), 0);
     EXPECT_EQ(hhelpmodAvailable(), 0);
 }

@@ -10,6 +10,7 @@ namespace hosttest {
 namespace {
 
 std::function<bool()> driver;
+bool quit = false;
 UINT_PTR driverTimer = 0;
 
 void CALLBACK driverTick(HWND, UINT, UINT_PTR, DWORD) {
@@ -67,8 +68,9 @@ bool pumpUntil(const std::function<bool()> &cond, int timeoutMs) {
     bool ok = cond();
     while (!ok && std::chrono::steady_clock::now() < deadline) {
         if (!GetMessageA(&m, nullptr, 0, 0)) {
-            PostQuitMessage(static_cast<int>(m.wParam));
-            break;
+            quit = true;
+            ok = cond();
+            continue;
         }
         TranslateMessage(&m);
         DispatchMessageA(&m);
@@ -77,6 +79,9 @@ bool pumpUntil(const std::function<bool()> &cond, int timeoutMs) {
     KillTimer(nullptr, timer);
     return ok;
 }
+
+bool quitSeen() { return quit; }
+void resetQuit() { quit = false; }
 
 void driveFromLoop(std::function<bool()> step) {
     stopDriving();

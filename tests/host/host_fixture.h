@@ -33,8 +33,11 @@ private:
     std::filesystem::path dir_;
 };
 
-// Runs a Win32 loop until cond() holds; false after timeoutMs.
+// Runs a Win32 loop until cond() holds; false after timeoutMs. A quit
+// message met on the way is taken and remembered (quitSeen).
 bool pumpUntil(const std::function<bool()> &cond, int timeoutMs = 5000);
+bool quitSeen();
+void resetQuit();
 
 // Calls step() from the message loop every 10 ms until it returns true (or
 // the loop that runs it ends); used to drive modal dialogs from inside.

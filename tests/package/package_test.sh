@@ -4,16 +4,18 @@
 # is built) the installed copy started headless by an ordinary user, whose
 # data goes to the XDG directories because the program directory is not
 # writable.
-#   package_test.sh BUILD_DIR CPACK WITH_PROGRAM(0|1)
+#   package_test.sh BUILD_DIR CPACK WITH_PROGRAM(0|1) LSAN_SUPPRESSIONS
 set -u
 build=$1
 cpack=$2
 with_program=$3
+lsan_suppressions=$4
 
 work=$(mktemp -d /tmp/cradle-package-XXXXXX)
 child=
 cleanup() {
     [ -n "$child" ] && kill -KILL "$child" 2>/dev/null
+    chmod -R u+w "$work" 2>/dev/null
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -44,13 +46,15 @@ for size in 16 22 24 32 48 64 128 256; do
 done
 # Every product of the build's program directory is in the program directory.
 (cd "$build/dist" && find . -type f \( -name '*.so' -o -name '*.dll' -o -name '*.DLL' -o -name '*.ocx' \
-    -o -name '*.hlp' -o -name cradle -o -name logreader \) -not -path './Collections/*') |
+    -o -name '*.hlp' -o -name '*.tip' -o -name '*.html' -o -name cradle -o -name logreader \) \
+    -not -path './Collections/*') |
     while read -r file; do
         grep -qxF "./usr/lib/cradle/${file#./}" "$work/contents" || echo "missing product ${file#./}"
     done >"$work/missing"
 [ -s "$work/missing" ] && fail "$(cat "$work/missing")"
 # Nothing a run of the build's copy leaves behind, nothing of the tests.
-grep -E '(cradle\.ini|extmod\.ini|\.log|Collections|/tp_|/in_)' "$work/contents" && fail "run-time data or test files packaged"
+grep -E '(extmod\.ini|\.log$|Collections|/tp_|/in_|/ext/.*\.(ini|hlp))' "$work/contents" &&
+    fail "run-time data or test files packaged"
 [ "$with_program" = 1 ] && has "./usr/lib/cradle/cradle"
 
 depends=$(dpkg-deb -f "$deb" Depends)
@@ -69,23 +73,31 @@ grep -qx "WantedBy=graphical-session.target" "$root/usr/lib/systemd/user/Skyloom
 grep -qx "PartOf=graphical-session.target" "$root/usr/lib/systemd/user/Skyloom.service" || fail "user unit binding"
 
 if [ "$with_program" = 1 ] && [ -x "$root/usr/lib/cradle/cradle" ]; then
-    # An ordinary user (nobody) with a home of its own, no display, no bus.
+    # An ordinary user with a home of its own, no display, no bus: as root,
+    # nobody; otherwise this user, with the program directory made read-only.
     user_home=$work/home
     mkdir -p "$user_home/config/cradle" "$user_home/data" "$user_home/run"
     port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
     printf '[photo]\nPort=%s\n' "$port" >"$user_home/config/cradle/cradle.ini"
     chmod 755 "$work"
     chmod -R a+rX "$root"
-    chown -R 65534:65534 "$user_home"
     chmod 700 "$user_home/run"
+    as_user=()
+    if [ "$(id -u)" = 0 ]; then
+        chown -R 65534:65534 "$user_home"
+        as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+    else
+        chmod -R a-w "$root/usr/lib/cradle"
+    fi
     before=$(cd "$root" && find . | sort)
     env -i PATH=/usr/bin:/bin HOME="$user_home" XDG_CONFIG_HOME="$user_home/config" \
         XDG_DATA_HOME="$user_home/data" XDG_RUNTIME_DIR="$user_home/run" QT_QPA_PLATFORM=offscreen \
-        DBUS_SESSION_BUS_ADDRESS="unix:path=$user_home/no-bus" \
-        setpriv --reuid=65534 --regid=65534 --clear-groups "$root/usr/bin/cradle" >"$work/out.log" 2>&1 &
+        DBUS_SESSION_BUS_ADDRESS="unix:path=$user_home/no-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$user_home/no-bus" \
+        LSAN_OPTIONS="suppressions=$lsan_suppressions:print_suppressions=0" \
+        "${as_user[@]}" "$root/usr/bin/cradle" >"$work/out.log" 2>&1 &
     child=$!
     started=0
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 600); do
         if grep -q "http://localhost:$port/" "$work/out.log"; then started=1; break; fi
         kill -0 "$child" 2>/dev/null || break
         sleep 0.1
@@ -93,7 +105,7 @@ if [ "$with_program" = 1 ] && [ -x "$root/usr/lib/cradle/cradle" ]; then
     [ $started = 1 ] || { cat "$work/out.log"; fail "the installed copy did not print its address"; }
     kill -TERM "$child"
     status=124
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 300); do
         if ! kill -0 "$child" 2>/dev/null; then wait "$child"; status=$?; break; fi
         sleep 0.1
     done

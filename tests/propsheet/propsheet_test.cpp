@@ -415,6 +415,20 @@ TEST(Wizard, CancelEndsWithZero) {
     INT_PTR r = runSheet(h, {[&] { click(PSH_IDC_NEXT); }, [&] { click(IDCANCEL); }});
     EXPECT_EQ(r, 0);
     EXPECT_EQ(eventsExcept("INIT").back(), "files:RESET(cancel)");
+
+    // A wizard that always has Finish shows it beside Next, not over it.
+    h.dwFlags |= PSH_WIZARDHASFINISH;
+    r = runSheet(h, {[&] {
+        HWND next = GetDlgItem(sheet, PSH_IDC_NEXT), finish = GetDlgItem(sheet, PSH_IDC_FINISH);
+        EXPECT_TRUE(IsWindowVisible(next));
+        EXPECT_TRUE(IsWindowVisible(finish));
+        RECT a{}, b{}, both{};
+        GetWindowRect(next, &a);
+        GetWindowRect(finish, &b);
+        EXPECT_FALSE(IntersectRect(&both, &a, &b));
+        click(PSH_IDC_FINISH);
+    }});
+    EXPECT_EQ(r, 1);
 }
 
 namespace {

@@ -8,6 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
+#include <unistd.h>
 
 using namespace restest;
 
@@ -94,6 +96,36 @@ TEST(Resources, TheProgramCarriesItsOwn) {
     EXPECT_STREQ(buf, "program string");
     // The test module's strings are not the program's.
     EXPECT_EQ(LoadStringA(nullptr, IDS_SUPPORT, buf, sizeof buf), 0);
+}
+
+TEST(Resources, AProgramOpenedAsADataFileShowsItsResourcesButNoCode) {
+    char self[4096];
+    ASSERT_GT(GetModuleFileNameA(nullptr, self, sizeof self), 0u);
+    // The running program itself is already a module: that handle comes back.
+    HMODULE program = LoadLibraryExA(self, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    EXPECT_EQ(program, GetModuleHandleA(nullptr));
+    // A copy of it is another file: a data module of its own, never executed.
+    std::string copy = std::filesystem::temp_directory_path() / ("restest-copy-" + std::to_string(getpid()));
+    std::filesystem::copy_file(self, copy, std::filesystem::copy_options::overwrite_existing);
+    HMODULE data = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(data, nullptr);
+    EXPECT_NE(data, program);
+    char buf[64];
+    EXPECT_EQ(LoadStringA(data, 1, buf, sizeof buf), 14);
+    EXPECT_STREQ(buf, "program string");
+    EXPECT_EQ(GetProcAddress(data, "main"), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_PROC_NOT_FOUND));
+    // A second open shares the record; both frees are needed.
+    EXPECT_EQ(LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE), data);
+    EXPECT_TRUE(FreeLibrary(data));
+    EXPECT_EQ(LoadStringA(data, 1, buf, sizeof buf), 14);
+    EXPECT_TRUE(FreeLibrary(data));
+    EXPECT_EQ(LoadStringA(data, 1, buf, sizeof buf), 0);
+    std::filesystem::remove(copy);
+    // Missing files and unknown flags are refused.
+    EXPECT_EQ(LoadLibraryExA("/nonexistent/file.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE), nullptr);
+    EXPECT_EQ(LoadLibraryExA(self, nullptr, 0x1000), nullptr);
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_INVALID_FLAGS));
 }
 
 TEST(Strings, LoadStringCopiesTruncatesAndTerminates) {

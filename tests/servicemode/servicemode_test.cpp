@@ -16,6 +16,9 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <utility>
 #include <memory>
 #include <string>
 #include <vector>
@@ -159,7 +162,11 @@ TEST(ServiceReadySignal, KeepsEverySignalUntilTaken) {
 // The host stand-in run as systemd runs a service.
 class ServiceHost {
 public:
-    ServiceHost(const std::string &socketPath, const char *mode) {
+    ServiceHost(const std::string &socketPath, const char *mode)
+        : ServiceHost(socketPath, SERVICEMODE_CHILD, {mode}, {{"QT_QPA_PLATFORM", "offscreen"}}) {}
+    // Any program, with its arguments and additions to the environment.
+    ServiceHost(const std::string &socketPath, const std::string &program, const std::vector<std::string> &args,
+                const std::vector<std::pair<std::string, std::string>> &env) {
         notify_ = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -167,12 +174,17 @@ public:
         EXPECT_EQ(bind(notify_, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
         int out[2];
         EXPECT_EQ(pipe2(out, O_CLOEXEC), 0);
+        std::vector<std::string> argv = {program};
+        argv.insert(argv.end(), args.begin(), args.end());
         pid_ = fork();
         if (pid_ == 0) {
             dup2(out[1], 1);
             setenv("NOTIFY_SOCKET", socketPath.c_str(), 1);
-            setenv("QT_QPA_PLATFORM", "offscreen", 1);
-            execl(SERVICEMODE_CHILD, SERVICEMODE_CHILD, mode, static_cast<char *>(nullptr));
+            for (const auto &[name, value] : env) setenv(name.c_str(), value.c_str(), 1);
+            std::vector<char *> raw;
+            for (std::string &a : argv) raw.push_back(a.data());
+            raw.push_back(nullptr);
+            execv(program.c_str(), raw.data());
             _exit(127);
         }
         close(out[1]);
@@ -269,5 +281,52 @@ TEST(ServiceThread, SignalsGivenBeforeTheThreadWaitsAreNotLost) {
     EXPECT_EQ(host.line(), "joined 1");
     EXPECT_EQ(host.exitStatus(), 0);
 }
+
+#ifdef SERVICEMODE_PROGRAM_DIST
+// The host program itself started as systemd starts its unit: it reports
+// start-pending and running; SIGTERM closes it through the close sequence,
+// without the confirmation question, and it reports stopping and stopped and
+// ends with status 0.
+TEST(ServiceProgram, RunsAsAServiceAndSigtermClosesIt) {
+    namespace fs = std::filesystem;
+    TestDir dir;
+    std::string program = dir.path("program");
+    fs::create_directories(program + "/ext");
+    for (const auto &entry : fs::directory_iterator(SERVICEMODE_PROGRAM_DIST))
+        if (entry.is_regular_file()) fs::copy_file(entry.path(), program + "/" + entry.path().filename().string());
+    std::ofstream(program + "/cradle.ini") << "[Settings]\nConfirmClose=1\nShowTips=0\n";
+    fs::create_directories(dir.path("run"));
+    fs::permissions(dir.path("run"), fs::perms::owner_all, fs::perm_options::replace);
+
+    // The user's manager has the unit, active: the program runs as the service
+    // and does not hand over.
+    PrivateBus bus(dir.path("bus"));
+    ManagerDouble manager(bus.address());
+    manager.setUnit("Skyloom.service", unitWith("enabled", "active"));
+
+    ServiceHost host(dir.path("notify"), program + "/cradle", {},
+                     {{"QT_QPA_PLATFORM", "offscreen"},
+                      {"DBUS_SESSION_BUS_ADDRESS", bus.address()},
+                      {"DBUS_SYSTEM_BUS_ADDRESS", "unix:path=" + dir.path("no_system_bus")},
+                      {"XDG_RUNTIME_DIR", dir.path("run")},
+                      {"HOME", dir.path()},
+                      // Caches the toolkit keeps for the process's lifetime.
+                      {"LSAN_OPTIONS", "suppressions=" SERVICEMODE_LSAN_SUPP ":print_suppressions=0"}});
+    EXPECT_EQ(host.notification(), "STATUS=Starting\nEXTEND_TIMEOUT_USEC=5000000");
+    EXPECT_EQ(host.notification(), "READY=1\nSTATUS=Running");
+    host.signal(SIGTERM);
+    std::vector<std::string> rest = host.notificationsUntil("STATUS=Stopped");
+    ASSERT_FALSE(rest.empty());
+    EXPECT_TRUE(contains(rest, "STOPPING=1"));
+    EXPECT_EQ(rest.back(), "STATUS=Stopped");
+    EXPECT_EQ(host.exitStatus(), 0);
+    // The closing state was recorded the usual way: ConfirmClose kept (nobody
+    // was asked), and no start job was sent.
+    char value[8];
+    GetPrivateProfileStringA("Settings", "ConfirmClose", "", value, sizeof value, (program + "/cradle.ini").c_str());
+    EXPECT_STREQ(value, "1");
+    for (const std::string &call : manager.calls()) EXPECT_EQ(call.rfind("StartUnit", 0), std::string::npos) << call;
+}
+#endif
 
 }  // namespace

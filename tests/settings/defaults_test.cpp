@@ -1,12 +1,10 @@
-// Restoring the recommended settings from the "Default-" sections, and the
-// host's switches read again afterwards.
+// Restoring the recommended settings from the "Default-" sections.
 #include "settings/defaults.h"
 
 #include <cstring>
 #include <string>
 
 #include "settings_fixture.h"
-#include "shell/shell.h"
 
 using namespace settingstest;
 
@@ -48,26 +46,6 @@ TEST(Defaults, ASectionTooLargeForTheBufferChangesNothing) {
     EXPECT_EQ(settingsRestoreDefaults(dir.file("cradle.ini").c_str()), -4);
     EXPECT_EQ(dir.read("cradle.ini"), before);
     EXPECT_EQ(value(dir, "Settings", "ExpertMode"), "1");
-}
-
-TEST(Defaults, SwitchesAreReadWithTheirDefaultsAndTheRemoteClassKeepsTheTray) {
-    TempDir dir;
-    ShellState &s = shellState();
-    ShellState saved = s;
-    std::snprintf(s.paths.config, sizeof s.paths.config, "%s", dir.file("cradle.ini").c_str());
-    dir.write("cradle.ini", "[Settings]\nExpertMode=1\nDisableTray=1\n[Expert]\nPasswordConfigureTabs=1\n");
-    std::snprintf(s.className, sizeof s.className, "LOOMC:PROGRAM");
-    settingsReadSwitches();
-    EXPECT_EQ(s.switches.expertMode, 1);
-    EXPECT_EQ(s.switches.disableTray, 1);
-    EXPECT_EQ(s.switches.passwordConfigureTabs, 1);
-    EXPECT_EQ(s.switches.notifyMinimize, 1);
-    EXPECT_EQ(s.switches.confirmClose, 1);
-    EXPECT_EQ(s.switches.showTips, 1);
-    std::snprintf(s.className, sizeof s.className, "LoomRemote:Main");
-    settingsReadSwitches();
-    EXPECT_EQ(s.switches.disableTray, 0);
-    s = saved;
 }
 
 }  // namespace

@@ -51,4 +51,26 @@ Bytes buildIconGroup(const std::vector<PngInfo>& images, const std::vector<uint1
     return std::move(w.bytes());
 }
 
+Bytes buildCursorImage(const PngInfo& png, uint16_t hotX, uint16_t hotY) {
+    ByteWriter w;
+    w.u16(hotX);
+    w.u16(hotY);
+    for (uint8_t b : png.data) w.u8(b);
+    return std::move(w.bytes());
+}
+
+Bytes buildCursorGroup(const PngInfo& png, uint16_t id) {
+    ByteWriter w;
+    w.u16(0);  // reserved
+    w.u16(2);  // cursor
+    w.u16(1);  // one image
+    w.u16(png.width);
+    w.u16(png.height * 2);  // as in cursor directories: colour and mask heights together
+    w.u16(1);               // planes
+    w.u16(32);              // bits per pixel
+    w.u32(static_cast<uint32_t>(png.data.size() + 4));
+    w.u16(id);
+    return std::move(w.bytes());
+}
+
 }  // namespace rc

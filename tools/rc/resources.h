@@ -28,7 +28,7 @@ struct ResId {
 // Standard resource types.
 enum : uint16_t {
     kRtCursor = 1, kRtBitmap = 2, kRtIcon = 3, kRtMenu = 4, kRtDialog = 5, kRtString = 6,
-    kRtAccelerator = 9, kRtRcdata = 10, kRtGroupIcon = 14, kRtVersion = 16,
+    kRtAccelerator = 9, kRtRcdata = 10, kRtGroupCursor = 12, kRtGroupIcon = 14, kRtVersion = 16,
 };
 
 struct Resource {

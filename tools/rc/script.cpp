@@ -131,7 +131,23 @@ void Compiler::statement(TokenStream& ts, const ResId& name) {
     } else if (t.isKeyword("ACCELERATORS")) {
         ts.next();
         add(ResId::number(kRtAccelerator), name, parseAccelerators(ts), at);
-    } else if (t.isKeyword("MENUEX") || t.isKeyword("CURSOR")) {
+    } else if (t.isKeyword("CURSOR")) {
+        // A PNG file, then optionally the hot spot: name CURSOR "file.png", x, y
+        ts.next();
+        skipMemoryOptions(ts);
+        PngInfo png = readPng(dataFile(ts), at);
+        if (png.width > 256 || png.height > 256) throw Error(at, "a cursor image is at most 256 x 256 pixels");
+        uint16_t hotX = 0, hotY = 0;
+        if (ts.acceptPunct(",")) {
+            hotX = expectWord(ts, "the hot spot's x");
+            if (!ts.acceptPunct(",")) throw Error(at, "expected ', y' after the hot spot's x");
+            hotY = expectWord(ts, "the hot spot's y");
+        }
+        if (hotX >= png.width || hotY >= png.height) throw Error(at, "the hot spot lies outside the cursor image");
+        uint16_t id = nextIconImage_++;
+        add(ResId::number(kRtCursor), ResId::number(id), buildCursorImage(png, hotX, hotY), at);
+        add(ResId::number(kRtGroupCursor), name, buildCursorGroup(png, id), at);
+    } else if (t.isKeyword("MENUEX")) {
         throw Error(at, t.text + " resources are not supported (use MENU for menus)");
     } else {
         // RCDATA or a user type (PNG, HELP, a number...): a file's bytes, or

@@ -43,5 +43,9 @@ PngInfo readPng(const std::string& path, const Origin& at);
 // The group directory of an icon (GRPICONDIR with GRPICONDIRENTRY items)
 // whose images are RT_ICON resources with the given ids.
 Bytes buildIconGroup(const std::vector<PngInfo>& images, const std::vector<uint16_t>& ids);
+// A cursor image (its hot spot, then the PNG) and its group directory
+// (CURSORDIR with one entry naming image id).
+Bytes buildCursorImage(const PngInfo& png, uint16_t hotX, uint16_t hotY);
+Bytes buildCursorGroup(const PngInfo& png, uint16_t id);
 
 }  // namespace rc

@@ -116,7 +116,9 @@ int main(int argc, char **argv) {
     CreateDirectoryA(out.c_str(), nullptr);
     int failed = 0, written = 0;
     for (const std::string &path : modules) {
-        HMODULE m = LoadLibraryA(path.c_str());
+        // Resources only: programs cannot be loaded as libraries.
+        HMODULE m = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (!m && GetLastError() == ERROR_RESOURCE_DATA_NOT_FOUND) continue;  // no resources, no dialogs
         if (!m) {
             std::fprintf(stderr, "dlgshot: cannot load %s (error %lu)\n", path.c_str(),
                          static_cast<unsigned long>(GetLastError()));

@@ -3,6 +3,7 @@
 // (HDN_ITEMCLICKA, HDN_ITEMCHANGEDA).
 #include "comctl/header_model.h"
 
+#include "comctl/ctlnotify.h"
 #include "gdi/dc.h"
 #include "user/controls.h"
 
@@ -100,15 +101,10 @@ namespace {
 
 // Notification to the parent of the header window.
 LRESULT notifyHeader(HWND hwnd, UINT code, int item, HDITEMA *pitem) {
-    HWND parent = GetParent(hwnd);
-    if (!parent) return 0;
     NMHEADERA nm{};
-    nm.hdr.hwndFrom = hwnd;
-    nm.hdr.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
-    nm.hdr.code = code;
     nm.iItem = item;
     nm.pitem = pitem;
-    return SendMessageA(parent, WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+    return wmNotifyParent(hwnd, code, &nm.hdr);
 }
 
 }  // namespace

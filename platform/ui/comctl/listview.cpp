@@ -5,6 +5,8 @@
 #include "user/controls.h"
 
 #include <QApplication>
+
+#include <cstring>
 #include <QScrollBar>
 
 namespace platform::ui {
@@ -18,6 +20,17 @@ QWidget *createListView(WindowObject &w, QWidget *parent) {
 
 bool textIsCallback(LPCSTR p) { return p == LPSTR_TEXTCALLBACKA; }
 
+// Item text as Qt text. The code page agrees with Latin-1 outside 0x80 to
+// 0x9F, so most texts take Qt's fast Latin-1 conversion.
+QString itemTextOf(const char *s) {
+    size_t n = std::strlen(s);
+    for (size_t i = 0; i < n; ++i) {
+        auto b = static_cast<unsigned char>(s[i]);
+        if (b >= 0x80 && b < 0xA0) return fromAnsi(s);
+    }
+    return QString::fromLatin1(s, static_cast<qsizetype>(n));
+}
+
 // Copies the fields of an LVITEMA's mask into an item (text of iSubItem).
 void applyFields(ListItem &it, const LVITEMA &in) {
     if (in.mask & LVIF_TEXT) {
@@ -28,7 +41,7 @@ void applyFields(ListItem &it, const LVITEMA &in) {
             it.texts[sub].clear();
         } else {
             if (sub < 32) it.callbackTexts &= ~(1u << sub);
-            it.texts[sub] = in.pszText ? fromAnsi(in.pszText) : QString();
+            it.texts[sub] = in.pszText ? itemTextOf(in.pszText) : QString();
         }
     }
     if (in.iSubItem != 0) return;
@@ -45,7 +58,7 @@ int insertItem(ListViewWidget *lv, const LVITEMA *in) {
     if (in->mask & LVIF_STATE) it.state = in->state & in->stateMask & ~(LVIS_SELECTED | LVIS_FOCUSED);
     if ((lv->exStyle() & LVS_EX_CHECKBOXES) && !(it.state & LVIS_STATEIMAGEMASK)) it.state |= INDEXTOSTATEIMAGEMASK(1);
     int at = in->iItem;
-    DWORD style = static_cast<DWORD>(GetWindowLongA(lv->hwnd, GWL_STYLE));
+    DWORD style = lv->style();
     if (style & (LVS_SORTASCENDING | LVS_SORTDESCENDING)) {
         // Sorted lists place the item by its text, without case.
         QString t = it.texts.empty() ? QString() : it.texts[0];
@@ -62,7 +75,10 @@ int insertItem(ListViewWidget *lv, const LVITEMA *in) {
     at = m->insertItem(at, std::move(it));
     if (in->mask & LVIF_STATE) {
         UINT sel = in->stateMask & (LVIS_SELECTED | LVIS_FOCUSED);
-        if (sel) lv->setItemState(at, in->state, sel);
+        if (sel) {
+            m->flush();
+            lv->setItemState(at, in->state, sel);
+        }
     }
     if (lv->alive()) lv->notifyItem(LVN_INSERTITEM, at, 0, 0, 0);
     return at;
@@ -75,7 +91,10 @@ BOOL setItem(ListViewWidget *lv, const LVITEMA *in) {
     ListItem &it = m->itemForChange(in->iItem);
     applyFields(it, *in);
     m->itemChanged(in->iItem);
-    if ((in->mask & LVIF_STATE) && in->iSubItem == 0) lv->setItemState(in->iItem, in->state, in->stateMask);
+    if ((in->mask & LVIF_STATE) && in->iSubItem == 0) {
+        m->flush();
+        lv->setItemState(in->iItem, in->state, in->stateMask);
+    }
     return TRUE;
 }
 
@@ -302,6 +321,9 @@ LRESULT CALLBACK listViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     if (!lv) return DefWindowProcA(hwnd, msg, wParam, lParam);
     ListModel *m = lv->model();
     int i = static_cast<int>(static_cast<LONG>(wParam));
+    // Items appended while the redraw is off reach the views in one batch;
+    // everything but filling needs the views to know them.
+    if (msg != LVM_INSERTITEMA && msg != LVM_SETITEMTEXTA && msg != LVM_SETITEMA && msg != LVM_GETITEMCOUNT) m->flush();
     switch (msg) {
     case WM_CREATE:
         lv->header();
@@ -311,6 +333,7 @@ LRESULT CALLBACK listViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
             lv->applyStyle(reinterpret_cast<const STYLESTRUCT *>(lParam)->styleNew);
         return 0;
     case WM_SETREDRAW:
+        m->setFrozen(wParam == 0);
         lv->view()->viewport()->setUpdatesEnabled(wParam != 0);
         if (wParam) lv->view()->viewport()->update();
         return 0;

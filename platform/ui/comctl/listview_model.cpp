@@ -11,7 +11,25 @@
 
 namespace platform::ui {
 
-int ListModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : itemCount(); }
+int ListModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : announced_; }
+
+void ListModel::setFrozen(bool frozen) {
+    frozen_ = frozen;
+    if (frozen) return;
+    flush();
+    if (dirtyFirst_ >= 0) {
+        int first = dirtyFirst_, last = dirtyLast_;
+        dirtyFirst_ = dirtyLast_ = -1;
+        itemsChanged(first, last);
+    }
+}
+
+void ListModel::flush() {
+    if (announced_ >= itemCount()) return;
+    beginInsertRows(QModelIndex(), announced_, itemCount() - 1);
+    announced_ = itemCount();
+    endInsertRows();
+}
 
 QString ListModel::text(int i, int sub) const {
     if (i < 0 || i >= itemCount() || sub < 0) return {};
@@ -120,6 +138,12 @@ void ListModel::itemsChanged(int first, int last) {
     if (itemCount() == 0) return;
     first = std::clamp(first, 0, itemCount() - 1);
     last = std::clamp(last, first, itemCount() - 1);
+    if (frozen_) {
+        dirtyFirst_ = dirtyFirst_ < 0 ? first : std::min(dirtyFirst_, first);
+        dirtyLast_ = std::max(dirtyLast_, last);
+        return;
+    }
+    flush();
     emit dataChanged(index(first, 0), index(last, columnCount() - 1));
 }
 
@@ -129,17 +153,25 @@ int ListModel::insertItem(int at, ListItem item) {
     at = std::clamp(at, 0, itemCount());
     bool append = at == itemCount();
     LPARAM param = item.lParam;
-    beginInsertRows(QModelIndex(), at, at);
-    items_.insert(items_.begin() + at, std::move(item));
     if (append && paramIndexValid_) paramIndex_.emplace(param, at);
     else paramIndexValid_ = false;
+    if (append && frozen_) {
+        items_.push_back(std::move(item));
+        return at;
+    }
+    flush();
+    beginInsertRows(QModelIndex(), at, at);
+    items_.insert(items_.begin() + at, std::move(item));
+    announced_ = itemCount();
     endInsertRows();
     return at;
 }
 
 void ListModel::removeItem(int i) {
+    flush();
     beginRemoveRows(QModelIndex(), i, i);
     items_.erase(items_.begin() + i);
+    announced_ = itemCount();
     paramIndexValid_ = false;
     endRemoveRows();
 }
@@ -147,6 +179,8 @@ void ListModel::removeItem(int i) {
 void ListModel::removeAll() {
     beginResetModel();
     items_.clear();
+    announced_ = 0;
+    dirtyFirst_ = dirtyLast_ = -1;
     paramIndex_.clear();
     paramIndexValid_ = true;
     endResetModel();
@@ -167,6 +201,7 @@ int ListModel::findParam(LPARAM value, int start) const {
 }
 
 void ListModel::sortItems(const std::function<int(const ListItem &, const ListItem &)> &compare) {
+    flush();
     int n = itemCount();
     if (n < 2) return;
     std::vector<int> order(static_cast<size_t>(n));

@@ -29,6 +29,12 @@ public:
     Qt::ItemFlags flags(const QModelIndex &index) const override;
 
     int itemCount() const { return static_cast<int>(items_.size()); }
+
+    // While frozen (the list's redraw is off), items appended at the end are
+    // announced to the views in one batch and changes are reported once, when
+    // the model thaws or anything else needs the views to know every item.
+    void setFrozen(bool frozen);
+    void flush();
     const ListItem &item(int i) const { return items_[static_cast<size_t>(i)]; }
     ListItem &itemForChange(int i) { paramIndexValid_ = false; return items_[static_cast<size_t>(i)]; }
     void itemChanged(int i);
@@ -82,6 +88,9 @@ private:
     bool checkBoxes_ = false;
     bool editable_ = false;
     bool sorting_ = false;
+    bool frozen_ = false;
+    int announced_ = 0;                  // rows the views know of
+    int dirtyFirst_ = -1, dirtyLast_ = -1;  // rows changed while frozen
     QVariant textColor_, textBackground_;
     mutable std::unordered_map<LPARAM, int> paramIndex_;  // lParam -> first item with it
     mutable bool paramIndexValid_ = false;

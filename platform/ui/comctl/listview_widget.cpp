@@ -2,6 +2,7 @@
 // the notifications raised from Qt's selection, focus and input events.
 #include "comctl/listview_widget.h"
 
+#include "comctl/ctlnotify.h"
 #include "user/controls.h"
 
 #include <QApplication>
@@ -181,14 +182,7 @@ bool ListViewWidget::setItemState(int i, UINT state, UINT mask) {
 
 bool ListViewWidget::alive() const { return windowGet(hwnd) != nullptr; }
 
-LRESULT ListViewWidget::notify(NMHDR *hdr, UINT code) {
-    HWND parent = GetParent(hwnd);
-    if (!parent) return 0;
-    hdr->hwndFrom = hwnd;
-    hdr->idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd));
-    hdr->code = code;
-    return SendMessageA(parent, WM_NOTIFY, hdr->idFrom, reinterpret_cast<LPARAM>(hdr));
-}
+LRESULT ListViewWidget::notify(NMHDR *hdr, UINT code) { return wmNotifyParent(hwnd, code, hdr); }
 
 LRESULT ListViewWidget::notifyItem(UINT code, int item, UINT oldState, UINT newState, UINT changed) {
     NMLISTVIEW nm{};
@@ -353,7 +347,7 @@ void ListDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, 
     bool fullRow = owner_->exStyle() & LVS_EX_FULLROWSELECT;
     if (report && !fullRow && index.column() != 0) opt.state &= ~QStyle::State_Selected;
     // The selection stays visible without the focus only with LVS_SHOWSELALWAYS.
-    if (!(GetWindowLongA(owner_->hwnd, GWL_STYLE) & LVS_SHOWSELALWAYS) && !(opt.state & QStyle::State_HasFocus) &&
+    if (!(owner_->style() & LVS_SHOWSELALWAYS) && !(opt.state & QStyle::State_HasFocus) &&
         !owner_->view()->hasFocus())
         opt.state &= ~QStyle::State_Active;
     QStyledItemDelegate::paint(painter, opt, index);
@@ -399,6 +393,11 @@ ListViewWidget::ListViewWidget(HWND h, QWidget *parent) : QWidget(parent), hwnd(
     tree_->setTextElideMode(Qt::ElideRight);
     tree_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tree_->header()->setStretchLastSection(false);
+    // The right click is reported by the list itself (NM_RCLICK, then
+    // WM_CONTEXTMENU from the list): Qt's own context event must not reach
+    // the parent's widget as a second one.
+    tree_->setContextMenuPolicy(Qt::PreventContextMenu);
+    setContextMenuPolicy(Qt::PreventContextMenu);
     layout->addWidget(tree_);
     view_ = tree_;
     setFocusProxy(tree_);
@@ -456,6 +455,7 @@ ListIcons *ListViewWidget::icons() {
     icons_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     icons_->setMovement(QListView::Static);
     icons_->setResizeMode(QListView::Adjust);
+    icons_->setContextMenuPolicy(Qt::PreventContextMenu);
     icons_->hide();
     layout()->addWidget(icons_);
     return icons_;

@@ -79,6 +79,7 @@ public:
     QAbstractItemView *view() const { return view_; }
     bool report() const { return view_ == tree_; }
     DWORD exStyle() const { return exStyle_; }
+    DWORD style() const { return style_; }
 
     // The header child window (made when first needed: it is a window of
     // its own, so it cannot be made while the list view's window is).

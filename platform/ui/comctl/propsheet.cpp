@@ -311,15 +311,17 @@ void layout(Sheet &s) {
         buttonsTop = margin + ph + extraH + margin;
     }
     // Buttons from the right edge: Help, Apply, Cancel, OK (or Finish/Next, Back).
+    // Finish takes Next's place, unless the wizard always shows both.
+    bool finishApart = s.header.dwFlags & PSH_WIZARDHASFINISH;
     std::vector<HWND> row;
-    if (s.wizard) row = {s.back, s.next, s.cancel, s.help};
+    if (s.wizard) row = {s.back, s.next, finishApart ? s.finish : nullptr, s.cancel, s.help};
     else row = {s.ok, s.cancel, s.apply, s.help};
     int x = width - margin;
     for (auto it = row.rbegin(); it != row.rend(); ++it) {
         if (!*it) continue;
         x -= bw;
         MoveWindow(*it, x, buttonsTop, bw, bh, FALSE);
-        if (*it == s.next && s.finish) MoveWindow(s.finish, x, buttonsTop, bw, bh, FALSE);
+        if (*it == s.next && s.finish && !finishApart) MoveWindow(s.finish, x, buttonsTop, bw, bh, FALSE);
         // Back and Next sit together; the other buttons keep a gap.
         x -= (*it == s.next) ? 0 : gap;
     }

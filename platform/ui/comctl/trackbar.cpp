@@ -11,6 +11,7 @@
 #include <QEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QSlider>
 
 namespace platform::ui {
@@ -58,16 +59,20 @@ protected:
     }
 
     bool event(QEvent *e) override {
+        QEvent::Type type = e->type();
+        QPointer<TrackBar> alive(this);  // the event may delete the slider (deferred delete) or its window
         bool r = QSlider::event(e);
+        if (!alive || type == QEvent::DeferredDelete) return r;
         // An action of this event has moved the slider by now: report it.
         if (pending_ >= 0) {
             int code = pending_;
             pending_ = -1;
             notify(code);
+            if (!alive) return r;
         }
-        bool release = e->type() == QEvent::MouseButtonRelease &&
+        bool release = type == QEvent::MouseButtonRelease &&
                        static_cast<QMouseEvent *>(e)->button() == Qt::LeftButton;
-        if (e->type() == QEvent::KeyRelease && !static_cast<QKeyEvent *>(e)->isAutoRepeat()) {
+        if (type == QEvent::KeyRelease && !static_cast<QKeyEvent *>(e)->isAutoRepeat()) {
             int k = static_cast<QKeyEvent *>(e)->key();
             release = k == Qt::Key_Left || k == Qt::Key_Right || k == Qt::Key_Up || k == Qt::Key_Down ||
                       k == Qt::Key_PageUp || k == Qt::Key_PageDown || k == Qt::Key_Home || k == Qt::Key_End;

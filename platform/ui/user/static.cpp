@@ -3,7 +3,10 @@
 // single '&' marks a mnemonic that moves the focus to the next tab stop.
 #include "user/controls.h"
 
+#include "gdi/dc.h"
+
 #include <QEvent>
+#include <QPainter>
 #include <QFrame>
 #include <QLabel>
 
@@ -49,6 +52,31 @@ private:
     HWND hwnd_;
 };
 
+// SS_OWNERDRAW: each paint is WM_DRAWITEM (ODT_STATIC) to the parent with a
+// context on the label's painter.
+class OwnerDrawnStatic : public QLabel {
+public:
+    OwnerDrawnStatic(HWND hwnd, QWidget *parent) : QLabel(parent), hwnd_(hwnd) {}
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        auto w = windowGet(hwnd_);
+        HWND parent = w ? w->parent.load() : nullptr;
+        if (!parent) return;
+        QPainter painter(this);
+        HDC dc = gdiBeginPaint(&painter, hwnd_, w->font);
+        if (!dc) return;
+        UINT id = static_cast<UINT>(w->id.load());
+        DRAWITEMSTRUCT dis{ODT_STATIC, id, 0, ODA_DRAWENTIRE, isEnabled() ? 0U : static_cast<UINT>(ODS_DISABLED),
+                           hwnd_, dc, RECT{0, 0, width(), height()}, 0};
+        SendMessageA(parent, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&dis));
+        gdiEndPaint(dc);
+    }
+
+private:
+    HWND hwnd_;
+};
+
 void showText(QLabel *label, const WindowObject &w) {
     DWORD style = static_cast<DWORD>(w.style.load());
     if (label->buddy()) label->setText(mnemonicText(w.text, style & SS_NOPREFIX));
@@ -62,7 +90,7 @@ QWidget *createStatic(WindowObject &w, QWidget *parent) {
     DWORD t = typeOf(style);
     QWidget *widget;
     if (isText(t) || t == SS_ICON || t == SS_BITMAP || t == SS_OWNERDRAW) {
-        auto *label = new QLabel(parent);
+        auto *label = t == SS_OWNERDRAW ? new OwnerDrawnStatic(w.hwnd, parent) : new QLabel(parent);
         label->setTextFormat(Qt::PlainText);
         Qt::Alignment h = t == SS_CENTER ? Qt::AlignHCenter : t == SS_RIGHT ? Qt::AlignRight : Qt::AlignLeft;
         Qt::Alignment v = (style & SS_CENTERIMAGE) ? Qt::AlignVCenter : Qt::AlignTop;
