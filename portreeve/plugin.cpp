@@ -9,6 +9,7 @@
 #include <string>
 
 #include "errreport.h"
+#include "hhelpmod.h"
 #include "ifmod.h"
 #include "listmod.h"
 #include "servicemod.h"
@@ -40,6 +41,7 @@ struct State {
     HANDLE wake = nullptr;
     HANDLE worker = nullptr;
     bool ownsListModule = false;
+    bool ownsHtmlHelp = false;
 };
 
 State g;
@@ -74,7 +76,10 @@ void setHelpPaths() {
     char file[MAX_PATH] = {};
     GetPrivateProfileStringA("help", "File", "", file, sizeof file, g.configPath);
     g.htmlHelpPath[0] = '\0';
-    if (file[0]) copyText(g.htmlHelpPath, sizeof g.htmlHelpPath, directory + file);
+    if (file[0]) {
+        copyText(g.htmlHelpPath, sizeof g.htmlHelpPath, directory + file);
+        g.ownsHtmlHelp = hhelpmodInit() == 0;
+    }
 }
 
 void closeEvents() {
@@ -93,6 +98,8 @@ void shutdownModules() {
     if (rc != 0) REPORT_ERROR(SOURCE, "upnpmodShutdown", rc);
     if (g.ownsListModule) listShutdown();
     g.ownsListModule = false;
+    if (g.ownsHtmlHelp) hhelpmodShutdown();
+    g.ownsHtmlHelp = false;
     workerReset();
 }
 

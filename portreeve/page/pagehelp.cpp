@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "hhelpmod.h"
 #include "pageids.h"
 #include "plugin.h"
 
@@ -28,12 +29,9 @@ constexpr KindInfo KINDS[] = {
 constexpr const char *HELP_SECTION = "help";
 constexpr const char *NO_VALUE = "\x01";
 
-// The HTML help entry, looked up in the run-time module each time it is used.
-PFN_HtmlHelpA htmlHelpEntry() {
-    static HMODULE library = LoadLibraryA("hhctrl.ocx");
-    if (!library) return nullptr;
-    return reinterpret_cast<PFN_HtmlHelpA>(reinterpret_cast<void *>(GetProcAddress(library, "HtmlHelpA")));
-}
+// HTML help is there when section "help" names a file and the loader has
+// the library (the plug-in starts it at initialisation).
+bool htmlHelp() { return pluginHtmlHelpPath()[0] && hhelpmodAvailable(); }
 
 // The value of a key of section "help"; false when the key is absent.
 bool helpKey(const char *key, long *value) {
@@ -76,9 +74,8 @@ void pageTopicHelp(HWND window, PageHelpKind kind) {
     char key[64];
     std::snprintf(key, sizeof key, "zel%s-%s", "upnp", k.title);
     long context = 0;
-    PFN_HtmlHelpA html = pluginHtmlHelpPath()[0] ? htmlHelpEntry() : nullptr;
-    if (html && helpKey(key, &context) && context > 0) {
-        html(window, pluginHtmlHelpPath(), HH_HELP_CONTEXT, (DWORD_PTR)context);
+    if (htmlHelp() && helpKey(key, &context) && context > 0) {
+        hhelpmodHtmlHelp(window, pluginHtmlHelpPath(), HH_HELP_CONTEXT, (DWORD_PTR)context);
         return;
     }
     if (const char *file = pageWinHelpFile()) WinHelpA(window, file, HELP_CONTEXT, k.base);
@@ -92,12 +89,11 @@ void pageControlHelp(HWND window, PageHelpKind kind, const HELPINFO *info) {
     char key[80];
     std::snprintf(key, sizeof key, "zel%s-%s-%u", "upnp", k.title, id);
     long context = 0;
-    PFN_HtmlHelpA html = pluginHtmlHelpPath()[0] ? htmlHelpEntry() : nullptr;
-    if (html && helpKey(key, &context) && context >= 0) {
+    if (htmlHelp() && helpKey(key, &context) && context >= 0) {
         char topic[MAX_PATH + 16];
         std::snprintf(topic, sizeof topic, "%s::/cradle.txt", pluginHtmlHelpPath());
         DWORD pairs[4] = {id, (DWORD)context, 0, 0};
-        html(control ? control : window, topic, HH_TP_HELP_CONTEXTMENU, (DWORD_PTR)pairs);
+        hhelpmodHtmlHelp(control ? control : window, topic, HH_TP_HELP_CONTEXTMENU, (DWORD_PTR)pairs);
         return;
     }
     if (const char *file = pageWinHelpFile()) WinHelpA(control ? control : window, file, HELP_CONTEXTPOPUP, id + k.base);

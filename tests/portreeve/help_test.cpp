@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include "hhelpmod.h"
 #include "page_test_plugin.h"
 #include "pagehelp.h"
 
@@ -94,6 +95,8 @@ TEST_F(PageHelp, HtmlHelpContextsComeFromSectionHelpWithWinHelpForTheRest) {
     taken();
     // The HTML help file of the host is, here, the plug-in's own archive.
     pagetest::htmlHelpPath() = pagetest::winHelpPath();
+    ASSERT_EQ(hhelpmodInit(), 0);
+    ASSERT_EQ(hhelpmodAvailable(), 1);
     std::ofstream(pagetest::configPath()) << "[help]\nzelupnp-UPnP=9500\nzelupnp-Settings=0\n"
                                              "zelupnp-UPnP-104=5105\n";
     pageTopicHelp(nullptr, PAGE_HELP_MAIN);
@@ -106,6 +109,7 @@ TEST_F(PageHelp, HtmlHelpContextsComeFromSectionHelpWithWinHelpForTheRest) {
     HELPINFO advanced = control(108);
     pageControlHelp(nullptr, PAGE_HELP_MAIN, &advanced);
     EXPECT_NE(taken().find("Opens the advanced settings"), std::string::npos) << "no key: WinHelp pop-up";
+    hhelpmodShutdown();
 }
 
 }  // namespace

@@ -42,8 +42,9 @@ std::chrono::steady_clock::time_point &deadline() {
 }
 
 void CALLBACK runSteps(HWND, UINT, UINT_PTR, DWORD) {
-    static bool running = false;
-    if (running || steps().empty()) return;
+    // Steps may run inside a step: its click opens a modal dialog whose own
+    // loop runs the step that waits for that dialog.
+    if (steps().empty()) return;
     HWND window = findTopLevel(steps().front().caption.c_str());
     if (!window) {
         // A window that never comes would leave the test in a modal loop:
@@ -55,9 +56,7 @@ void CALLBACK runSteps(HWND, UINT, UINT_PTR, DWORD) {
     deadline() = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     Step step = steps().front();
     steps().pop_front();
-    running = true;
     step.action(window);
-    running = false;
 }
 
 // Keys and clicks reach the controls as queued messages: deliver them
