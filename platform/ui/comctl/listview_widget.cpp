@@ -1,6 +1,7 @@
 // The list view's widget: the views, their setup from the window styles, and
 // the notifications raised from Qt's selection, focus and input events.
 #include "comctl/listview_widget.h"
+#include "user/input.h"
 
 #include "comctl/ctlnotify.h"
 #include "user/controls.h"
@@ -20,35 +21,11 @@
 namespace platform::ui {
 namespace {
 
-// Virtual-key code of a Qt key, for LVN_KEYDOWN.
+// Virtual-key code of a Qt key, for LVN_KEYDOWN: the mapping of the key
+// messages, and the key's low byte for keys without a virtual-key code.
 WORD virtualKeyOf(const QKeyEvent *e) {
-    int k = e->key();
-    if (k >= Qt::Key_A && k <= Qt::Key_Z) return static_cast<WORD>('A' + (k - Qt::Key_A));
-    if (k >= Qt::Key_0 && k <= Qt::Key_9) return static_cast<WORD>('0' + (k - Qt::Key_0));
-    if (k >= Qt::Key_F1 && k <= Qt::Key_F12) return static_cast<WORD>(VK_F1 + (k - Qt::Key_F1));
-    switch (k) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter: return VK_RETURN;
-    case Qt::Key_Escape: return VK_ESCAPE;
-    case Qt::Key_Tab:
-    case Qt::Key_Backtab: return VK_TAB;
-    case Qt::Key_Space: return VK_SPACE;
-    case Qt::Key_Backspace: return VK_BACK;
-    case Qt::Key_Delete: return VK_DELETE;
-    case Qt::Key_Insert: return VK_INSERT;
-    case Qt::Key_Home: return VK_HOME;
-    case Qt::Key_End: return VK_END;
-    case Qt::Key_PageUp: return VK_PRIOR;
-    case Qt::Key_PageDown: return VK_NEXT;
-    case Qt::Key_Left: return VK_LEFT;
-    case Qt::Key_Right: return VK_RIGHT;
-    case Qt::Key_Up: return VK_UP;
-    case Qt::Key_Down: return VK_DOWN;
-    case Qt::Key_Shift: return VK_SHIFT;
-    case Qt::Key_Control: return VK_CONTROL;
-    case Qt::Key_Alt: return VK_MENU;
-    default: return static_cast<WORD>(k & 0xFF);
-    }
+    WPARAM vk = inputVirtualKey(e->key());
+    return static_cast<WORD>(vk ? vk : (e->key() & 0xFF));
 }
 
 UINT keyFlagsOf(Qt::KeyboardModifiers m) {
