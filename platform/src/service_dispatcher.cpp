@@ -41,6 +41,7 @@ struct Dispatcher {
     bool stoppingSent = false;
     bool stopped = false;
     bool stopQueued = false;
+    DWORD state = 0;  // the last state the service reported
     int wakeFd = -1;
 };
 
@@ -149,6 +150,7 @@ WINBASEAPI BOOL WINAPI StartServiceCtrlDispatcherA(CONST SERVICE_TABLE_ENTRYA *l
     d.statusHandle = 0;
     d.accepted = 0;
     d.stoppingSent = d.stopped = d.stopQueued = false;
+    d.state = 0;
     std::string name = d.name;
     LPSERVICE_MAIN_FUNCTIONA main = lpServiceStartTable[0].lpServiceProc;
     guard.unlock();
@@ -185,6 +187,9 @@ WINBASEAPI BOOL WINAPI StartServiceCtrlDispatcherA(CONST SERVICE_TABLE_ENTRYA *l
         }
         if (fds[1].revents & POLLIN) drain(d.wakeFd);
         if (d.stopped) break;
+        // A service that is already stopping gets no further stop control,
+        // as a service manager refuses controls to a stopping service.
+        if (d.state == SERVICE_STOP_PENDING) d.stopQueued = false;
         if (d.stopQueued && d.handler && (d.accepted & SERVICE_ACCEPT_STOP)) {
             d.stopQueued = false;
             LPHANDLER_FUNCTION handler = d.handler;
@@ -247,6 +252,7 @@ WINBASEAPI BOOL WINAPI SetServiceStatus(SERVICE_STATUS_HANDLE hServiceStatus, LP
     // The state holds even when the manager did not hear of it: a stopped
     // service must still end the dispatcher.
     d.accepted = lpServiceStatus->dwControlsAccepted;
+    d.state = state;
     if (state == SERVICE_STOP_PENDING || state == SERVICE_STOPPED) d.stoppingSent = true;
     if (state == SERVICE_STOPPED) d.stopped = true;
     wake(d);
