@@ -8,6 +8,7 @@
 #include "fwmod.h"
 #include "listmod.h"
 #include "logmod.h"
+#include "pagelink.h"
 #include "photolog.h"
 #include "pwdmod.h"
 #include "respmod.h"
@@ -24,6 +25,7 @@ namespace {
 constexpr const char* kServerVersion = "galleon/1.02 (File and Photo Share Server of the Cradle Suite)";
 constexpr int kMenuPreviewAlbums = 200;
 constexpr int kMenuViewLogs = 220;
+constexpr int kNotifyCancelSettings = 5;
 constexpr UINT kImageIcon = 1;
 constexpr UINT kLoadShared = 0x8000;
 
@@ -47,6 +49,8 @@ struct PluginState {
   ZelextModuleTable modules{};
   int auxList = -1;
   bool ownsListmod = false;
+  HWND hostWindow = nullptr;
+  HINSTANCE hostInstance = nullptr;
 } g;
 
 int result(int code) {
@@ -85,6 +89,7 @@ int initialise(const char* logName) {
   int rc = listInit();
   g.ownsListmod = rc == 0;
   logIfFailed("listInit", rc, true);
+  if (galleonPagesInit) galleonPagesInit();
   logIfFailed("varmodInit", varmodInit());
   g.auxList = listCreate();
   logIfFailed("listCreate", g.auxList);
@@ -101,6 +106,7 @@ int initialise(const char* logName) {
     fwmodShutdown();
     pwdmodShutdown();
     varmodShutdown();
+    if (galleonPagesShutdown) galleonPagesShutdown();
     logmodShutdown();
     if (g.auxList >= 0) listDestroy(g.auxList);
     if (g.ownsListmod) listShutdown();
@@ -115,6 +121,19 @@ int initialise(const char* logName) {
 }
 
 }  // namespace
+
+HMODULE galleonEnumModule(int n) {
+  if (n < 0 || n >= ZELEXT_MAX_MODULES) return nullptr;
+  int found = 0;
+  for (HMODULE module : g.modules.modules) {
+    if (!module) continue;
+    if (found++ == n) return module;
+  }
+  return nullptr;
+}
+
+HWND galleonHostWindow() { return g.hostWindow; }
+HINSTANCE galleonHostInstance() { return g.hostInstance; }
 
 int serverStart(int priority) {
   serverSetStatusText("Starting...");
@@ -148,6 +167,11 @@ ZELEXT_EXPORT int zelextInit(LPCSTR configPath) {
   if (g.initialised) return result(-1);
   if (!configPath) return result(-2);
   memset(&g.initInfo, 0, sizeof g.initInfo);
+  // Without the record, the host's window is found by its class and its
+  // instance read from it.
+  g.hostWindow = nullptr;
+  g.hostInstance = nullptr;
+  if (galleonPagesFindHost) galleonPagesFindHost(&g.hostWindow, &g.hostInstance);
   snprintf(g_config.configPath, sizeof g_config.configPath, "%s", configPath);
   return result(initialise(nullptr));
 }
@@ -159,6 +183,8 @@ ZELEXT_EXPORT int zelextInitEx(ExtInitInfo* info) {
   ZelextHostInfo host;
   if (zelextReadInitInfo(info, &host) != 0) return result(-2);
   snprintf(g_config.configPath, sizeof g_config.configPath, "%s", host.configPath);
+  g.hostWindow = host.hostWindow;
+  g.hostInstance = host.resourceModule;
   return result(initialise(host.logName));
 }
 
@@ -173,6 +199,7 @@ ZELEXT_EXPORT int zelextShutdown(void) {
   if (g.auxList >= 0) listDestroy(g.auxList);
   g.auxList = -1;
   varmodShutdown();
+  if (galleonPagesShutdown) galleonPagesShutdown();
   logmodShutdown();
   g.initialised = false;
   if (g.ownsListmod) listShutdown();
@@ -209,6 +236,8 @@ ZELEXT_EXPORT int zelextNotifyChange(int code, int value) {
       add(value, "&Tools", "Preview Albums", kMenuPreviewAlbums, g_galleonModule);
       add(value, "&Tools", "View Logs", kMenuViewLogs, g_galleonModule);
     }
+  } else if (code == kNotifyCancelSettings && galleonPagesCancelSettings) {
+    galleonPagesCancelSettings();
   }
   return result(0);
 }

@@ -171,8 +171,13 @@ std::string text(HWND window) {
     return buf;
 }
 
+std::string &screenshotFolder() {
+    static std::string folder = "portreeve";
+    return folder;
+}
+
 bool screenshot(HWND window, const std::string &name) {
-    std::string dir = std::string(SUITE_BINARY_DIR) + "/screenshots/portreeve";
+    std::string dir = std::string(SUITE_BINARY_DIR) + "/screenshots/" + screenshotFolder();
     std::system(("mkdir -p '" + dir + "'").c_str());
     return uiSnapshotWindow(window, (dir + "/" + name + ".png").c_str());
 }

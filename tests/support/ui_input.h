@@ -34,7 +34,9 @@ void clearSteps();
 
 std::string text(HWND window);
 
-// Writes a picture of the window to build/<cfg>/screenshots/portreeve/<name>.png.
+// Writes a picture of the window to build/<cfg>/screenshots/<folder>/<name>.png.
 bool screenshot(HWND window, const std::string &name);
+// The folder of screenshot() below screenshots/ ("portreeve" unless set).
+std::string &screenshotFolder();
 
 }  // namespace uiinput
