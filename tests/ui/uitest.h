@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <functional>
+#include <unistd.h>
 #include <string>
 #include <vector>
 
@@ -48,9 +49,12 @@ inline QWidget *widgetOf(HWND hwnd) {
     return found;
 }
 
-// A window as uiSnapshotWindow renders it (through a PNG file, removed after).
+// A window as uiSnapshotWindow renders it (through a PNG file, removed after;
+// named after the process too, since tests run in parallel processes whose
+// handles have the same numbers).
 inline QImage snapshot(HWND hwnd) {
-    std::string path = std::string(SUITE_BINARY_DIR) + "/tests/ui/snapshot-" + std::to_string(HandleToULong(hwnd)) + ".png";
+    std::string path = std::string(SUITE_BINARY_DIR) + "/tests/ui/snapshot-" + std::to_string(getpid()) + "-" +
+                       std::to_string(HandleToULong(hwnd)) + ".png";
     if (!uiSnapshotWindow(hwnd, path.c_str())) return QImage();
     QImage img(QString::fromStdString(path));
     QFile::remove(QString::fromStdString(path));
