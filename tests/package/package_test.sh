@@ -89,11 +89,14 @@ if [ "$with_program" = 1 ] && [ -x "$root/usr/lib/cradle/cradle" ]; then
     else
         chmod -R a-w "$root/usr/lib/cradle"
     fi
+    # The leak checker's list must be readable by that user, wherever the
+    # source tree lies (a home directory of mode 0700, say).
+    cp "$lsan_suppressions" "$work/lsan.supp" && chmod 644 "$work/lsan.supp"
     before=$(cd "$root" && find . | sort)
     env -i PATH=/usr/bin:/bin HOME="$user_home" XDG_CONFIG_HOME="$user_home/config" \
         XDG_DATA_HOME="$user_home/data" XDG_RUNTIME_DIR="$user_home/run" QT_QPA_PLATFORM=offscreen \
         DBUS_SESSION_BUS_ADDRESS="unix:path=$user_home/no-bus" DBUS_SYSTEM_BUS_ADDRESS="unix:path=$user_home/no-bus" \
-        LSAN_OPTIONS="suppressions=$lsan_suppressions:print_suppressions=0" \
+        LSAN_OPTIONS="suppressions=$work/lsan.supp:print_suppressions=0" \
         "${as_user[@]}" "$root/usr/bin/cradle" >"$work/out.log" 2>&1 &
     child=$!
     started=0
