@@ -7,6 +7,7 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -20,16 +21,17 @@
 
 namespace {
 
-constexpr int STOP_CHECK_MS = 200;
-
 std::thread g_thread;
 std::atomic<bool> g_stop{false};
+int g_wake = -1;  // eventfd: written when the watcher is to stop
 
+// Sleeps until the kernel reports a change or the watcher is stopped, so an
+// idle host is not woken for nothing.
 void watch(int fd, HANDLE changed) {
     char buffer[8192];
     while (!g_stop) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, STOP_CHECK_MS) <= 0) continue;
+        pollfd p[2] = {{fd, POLLIN, 0}, {g_wake, POLLIN, 0}};
+        if (poll(p, 2, -1) <= 0 || !(p[0].revents & POLLIN)) continue;
         // Every message is a change worth a look; the content is not needed.
         ssize_t n = recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
         if (n > 0 || (n < 0 && errno == ENOBUFS)) SetEvent(changed);
@@ -50,6 +52,11 @@ bool netwatchStart(HANDLE changed) {
         close(fd);
         return false;
     }
+    if (g_wake < 0) g_wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (g_wake < 0) {
+        close(fd);
+        return false;
+    }
     g_stop = false;
     g_thread = std::thread(watch, fd, changed);
     return true;
@@ -57,7 +64,16 @@ bool netwatchStart(HANDLE changed) {
 
 void netwatchStop() {
     g_stop = true;
-    if (g_thread.joinable()) g_thread.join();
+    if (g_thread.joinable()) {
+        uint64_t one = 1;
+        ssize_t ignored = write(g_wake, &one, sizeof one);
+        (void)ignored;
+        g_thread.join();
+    }
+    if (g_wake >= 0) {
+        close(g_wake);
+        g_wake = -1;
+    }
 }
 
 bool netwatchHasAddress(uint32_t address) {

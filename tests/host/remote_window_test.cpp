@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <dirent.h>
@@ -62,6 +63,28 @@ TEST(RemoteWindows, AWindowOfAnotherProcessIsFoundByClassAndReceivesPostedComman
     // Its socket went with the window.
     EXPECT_TRUE(socketsIn(windowsDir()).empty());
     EXPECT_FALSE(PostMessageA(found, WM_COMMAND, 140, 0));
+    EXPECT_EQ(FindWindowA(kClass, nullptr), nullptr);
+}
+
+// A lookup that found nothing is remembered while the directory stays as it
+// was; a window registered later changes the directory and is found.
+TEST(RemoteWindows, AClassFoundAbsentIsFoundOnceItsWindowAppears) {
+    fs::create_directories(windowsDir());
+    chmod(windowsDir().c_str(), 0700);
+    // A directory last changed an hour ago, as on a host that runs for long.
+    struct timespec old[2] = {{time(nullptr) - 3600, 0}, {time(nullptr) - 3600, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, windowsDir().c_str(), old, 0), 0);
+    EXPECT_EQ(FindWindowA(kClass, nullptr), nullptr);
+    EXPECT_EQ(FindWindowA(kClass, nullptr), nullptr);  // answered from what the first look saw
+
+    ChildProcess peer;
+    ASSERT_TRUE(peer.start({WINDOW_PEER, "serve", kClass}, peerEnv()));
+    ASSERT_TRUE(peer.waitFor("ready"));
+    HWND found = FindWindowA(kClass, nullptr);
+    ASSERT_NE(found, nullptr);
+    EXPECT_TRUE(PostMessageA(found, WM_CLOSE, 0, 0));
+    EXPECT_TRUE(peer.waitFor("close"));
+    EXPECT_EQ(peer.wait(), 0);
     EXPECT_EQ(FindWindowA(kClass, nullptr), nullptr);
 }
 

@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <mutex>
 #include <strings.h>
@@ -345,13 +346,45 @@ void remoteUnregister(HWND hwnd) {
     wake(s);
 }
 
+namespace {
+
+// Classes found absent, with the directory's modification time at that scan.
+// Only a time at least a second old is trusted: a file system's clock may be
+// coarse, and an entry made within the same tick would not change it.
+std::mutex g_absentLock;
+std::map<std::string, timespec> g_absent;
+
+bool sameTime(const timespec &a, const timespec &b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; }
+
+bool knownAbsent(const std::string &hash, const timespec &modified) {
+    std::lock_guard<std::mutex> g(g_absentLock);
+    auto it = g_absent.find(hash);
+    return it != g_absent.end() && sameTime(it->second, modified);
+}
+
+void rememberAbsent(const std::string &hash, const timespec &modified) {
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
+    std::lock_guard<std::mutex> g(g_absentLock);
+    if (now.tv_sec - modified.tv_sec >= 2) g_absent[hash] = modified;
+    else g_absent.erase(hash);
+}
+
+}  // namespace
+
 HWND remoteFind(const char *className, const char *title) {
     if (!className || reinterpret_cast<uintptr_t>(className) <= 0xFFFF || std::strlen(className) > kMaxName ||
         (title && std::strlen(title) > kMaxName))
         return nullptr;
+    std::string wanted = classHash(className);
+    // A class that had no window in the directory still has none while the
+    // directory is unchanged: callers that poll (the tray module looks for a
+    // taskbar on every tick) then cost one stat, not a scan.
+    struct stat before {};
+    bool dated = stat(directoryPath().c_str(), &before) == 0;
+    if (dated && knownAbsent(wanted, before.st_mtim)) return nullptr;
     std::string dir = directory(false);
     if (dir.empty()) return nullptr;
-    std::string wanted = classHash(className);
     DIR *d = opendir(dir.c_str());
     if (!d) return nullptr;
     std::vector<std::pair<std::string, pid_t>> candidates;
@@ -362,6 +395,7 @@ HWND remoteFind(const char *className, const char *title) {
         candidates.emplace_back(dir + "/" + e->d_name, pid);
     }
     closedir(d);
+    if (dated && candidates.empty()) rememberAbsent(wanted, before.st_mtim);
     for (auto &[path, pid] : candidates) {
         int fd = -1;
         Connect c = connectTo(path, pid, &fd);
