@@ -454,7 +454,12 @@ LONG_PTR apply(FilesPage* p) {
             int w, h;
             if (imageProbe(dest.c_str(), &w, &h) == PROBE_JPEG) thumbMake(dest.c_str(), THUMB_BOX, THUMB_BOX, nullptr, nullptr);
             removeItem(p, path.c_str());
-            addItem(p, dest.c_str());
+            // An overwritten file already has its row: the dropped one goes.
+            if (rowOfPath(p, dest) >= 0) {
+                deleteRow(p, row);
+                continue;
+            }
+            if (itemIdOf(p, dest.c_str()) < 0) addItem(p, dest.c_str());
             setRowPath(p, row, dest);
         }
         ++row;
