@@ -206,8 +206,10 @@ INT_PTR CALLBACK editPasswordProc(HWND dlg, UINT message, WPARAM wParam, LPARAM 
     switch (message) {
         case WM_INITDIALOG: {
             page = openEditPage(dlg, lParam);
-            page->bold = pageCreateBoldFont();
-            if (page->bold) SendDlgItemMessageA(dlg, IDC_PWD_ERROR, WM_SETFONT, reinterpret_cast<WPARAM>(page->bold), FALSE);
+            SendDlgItemMessageA(dlg, IDC_PWD_ERROR_ICON, STM_SETICON,
+                                reinterpret_cast<WPARAM>(LoadImageA(pageModule(), MAKEINTRESOURCEA(IDI_ERROR), IMAGE_ICON,
+                                                                    16, 16, LR_SHARED)),
+                                0);
             for (int id : {IDC_PWD_EDIT, IDC_PWD_CONFIRM}) {
                 SendDlgItemMessageA(dlg, id, EM_LIMITTEXT, 32, 0);
                 if (page->record) SetDlgItemTextA(dlg, id, page->record->password);
