@@ -279,6 +279,39 @@ TEST_F(EditSheetTest, MarkedPhotosGoToTheRecycleBinWithTheirThumbnails) {
     EXPECT_TRUE(fs::exists(galleon.path("Collections/Holiday/sunset.jpg")));
 }
 
+TEST_F(EditSheetTest, TheFilesContextMenu) {
+    makeCollections();
+    ASSERT_TRUE(openPage(0));
+    std::vector<MenuItemSeen> seen;
+    editCollection("Holiday", [&](HWND sheet) {
+        clickTab(sheet, 3);
+        HWND files = currentPage(sheet);
+        HWND list = GetDlgItem(files, IDC_FILES_LIST);
+        int row = fileRow(files, "sunset.jpg");
+        {
+            MenuCatcher catcher(files, 1, "edit-files-context-menu",
+                                [&](const std::vector<MenuItemSeen>& items) { seen = items; });
+            clickRow(list, row);
+            rightClickRow(list, row);
+            EXPECT_TRUE(pumpUntil([&] { return catcher.done(); }));
+        }
+        EXPECT_TRUE(pumpUntil([&] { return rowImage(list, row) == 4; })) << "Delete from the menu marks the file";
+        click(GetDlgItem(sheet, IDCANCEL));
+    });
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].text, "&Properties...");
+    EXPECT_EQ(seen[0].id, 105u);
+    EXPECT_TRUE(seen[0].isDefault);
+    EXPECT_EQ(seen[1].text, "&Delete");
+    EXPECT_EQ(seen[1].id, 101u);
+    EXPECT_FALSE(seen[1].grayed);
+    EXPECT_EQ(seen[0].icon, pluginIcon(galleon.module, IDI_MENU_PROPERTIES));
+    EXPECT_EQ(seen[0].activeIcon, pluginIcon(galleon.module, IDI_MENU_PROPERTIES_ACTIVE));
+    EXPECT_EQ(seen[1].icon, pluginIcon(galleon.module, IDI_MENU_DELETE));
+    EXPECT_EQ(seen[1].activeIcon, pluginIcon(galleon.module, IDI_MENU_DELETE_ACTIVE));
+    EXPECT_TRUE(fs::exists(galleon.path("Collections/Holiday/sunset.jpg"))) << "Cancel deletes nothing";
+}
+
 TEST_F(EditSheetTest, AnsweringNoDeletesNothingAndCopiesNoDroppedFile) {
     makeCollections();
     galleon.writeFile("outside/new.txt", "new file");

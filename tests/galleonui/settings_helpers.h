@@ -107,6 +107,20 @@ protected:
         ListView_GetItem(list(), &it);
         return it.lParam;
     }
+    // The text colour the page gives a static control (WM_CTLCOLORSTATIC).
+    COLORREF colourOf(int id) const {
+        HWND control = item(id);
+        HDC dc = GetDC(control);
+        SetTextColor(dc, RGB(1, 2, 3));
+        SendMessageA(page_, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(control));
+        COLORREF c = GetTextColor(dc);
+        ReleaseDC(control, dc);
+        return c;
+    }
+    COLORREF statusColour() const { return colourOf(IDC_SET_STATUS); }
+    HICON statusIcon() const {
+        return reinterpret_cast<HICON>(SendMessageA(item(IDC_SET_STATUS_ICON), STM_GETICON, 0, 0));
+    }
     bool collectionExists(const std::string& name) const { return std::filesystem::is_directory(galleon.path("Collections/" + name)); }
 };
 

@@ -162,6 +162,9 @@ TEST_F(SettingsPageTest, StartAndStopThroughApply) {
     ASSERT_TRUE(galleon.waitRunning());
     ASSERT_TRUE(pumpUntil([&] { return status() == "Running"; }));
     EXPECT_EQ(httpGet(galleon.port, "/Holiday/").status, 200);
+    EXPECT_EQ(statusColour(), RGB(0, 128, 0));
+    EXPECT_EQ(statusIcon(), pluginIcon(galleon.module, IDI_SERVER_RUNNING));
+    EXPECT_EQ(colourOf(IDC_SET_HEADING_STATUS), RGB(0, 0, 255)) << "headings are blue";
 
     click(item(IDC_SET_STOP));
     EXPECT_TRUE(checked(IDC_SET_STOP));
@@ -179,6 +182,8 @@ TEST_F(SettingsPageTest, StartAndStopThroughApply) {
     ASSERT_EQ(boxes.size(), 2u);
     EXPECT_TRUE(pumpUntil([&] { return status() == "Stopped"; })) << status();
     EXPECT_EQ(httpGet(galleon.port, "/Holiday/").status, 0) << "nothing listens";
+    EXPECT_EQ(statusColour(), RGB(255, 0, 0));
+    EXPECT_EQ(statusIcon(), pluginIcon(galleon.module, IDI_SERVER_STOPPED));
     shot(page_, "settings-page-stopped");
 
     click(item(IDC_SET_START));
