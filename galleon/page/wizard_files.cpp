@@ -33,7 +33,7 @@ struct FilesPage {
     std::string dialogDir;  // where the next file dialog opens
 };
 
-HWND listOf(HWND dlg) { return GetDlgItem(dlg, IDC_FILES_LIST); }
+HWND listOf(HWND dlg) { return GetDlgItem(dlg, IDC_WIZ_FILES_LIST); }
 
 bool getItem(int list, int id, PublishItem* item) {
     if (listGetItem(list, id, item, sizeof *item) != sizeof *item) return false;
@@ -94,8 +94,8 @@ void refresh(HWND dlg, FilesPage* page) {
     if (page->sort.column >= 0) ListView_SortItems(list, lvsortCompare, reinterpret_cast<LPARAM>(&page->sort));
     char count[64] = "";
     if (rows > 0) std::snprintf(count, sizeof count, "%u item%s selected in your collection", rows, rows == 1 ? "" : "s");
-    SetDlgItemTextA(dlg, IDC_FILES_COUNT, count);
-    EnableWindow(GetDlgItem(dlg, IDC_FILES_REMOVE), FALSE);
+    SetDlgItemTextA(dlg, IDC_WIZ_FILES_COUNT, count);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_FILES_REMOVE), FALSE);
     updateButtons(dlg, page);
 }
 
@@ -193,7 +193,7 @@ void open(HWND dlg, FilesPage* page) {
     GetClientRect(list, &client);
     pageAddColumn(list, 0, "File", client.right - client.left - GetSystemMetrics(SM_CXVSCROLL) - 1);
     lvsortInitContext(&page->sort, list);
-    EnableWindow(GetDlgItem(dlg, IDC_FILES_REMOVE), FALSE);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_FILES_REMOVE), FALSE);
     refresh(dlg, page);
 }
 
@@ -201,7 +201,7 @@ BOOL listNotification(HWND dlg, FilesPage* page, const NMHDR* hdr) {
     switch (hdr->code) {
         case NM_CLICK:
         case LVN_ITEMCHANGED:
-            EnableWindow(GetDlgItem(dlg, IDC_FILES_REMOVE), ListView_GetSelectedCount(hdr->hwndFrom) > 0);
+            EnableWindow(GetDlgItem(dlg, IDC_WIZ_FILES_REMOVE), ListView_GetSelectedCount(hdr->hwndFrom) > 0);
             return TRUE;
         case LVN_COLUMNCLICK:
             lvsortColumnClick(&page->sort, reinterpret_cast<const NMLISTVIEW*>(hdr)->iSubItem, LVSORT_TEXT, 1);
@@ -233,8 +233,8 @@ INT_PTR CALLBACK wizardFilesPageProc(HWND dlg, UINT message, WPARAM wParam, LPAR
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-            if (LOWORD(wParam) == IDC_FILES_ADD) addFromDialog(dlg, page);
-            else if (LOWORD(wParam) == IDC_FILES_REMOVE) removeSelected(dlg, page);
+            if (LOWORD(wParam) == IDC_WIZ_FILES_ADD) addFromDialog(dlg, page);
+            else if (LOWORD(wParam) == IDC_WIZ_FILES_REMOVE) removeSelected(dlg, page);
             else return FALSE;
             return TRUE;
         case WM_DROPFILES:
@@ -242,7 +242,7 @@ INT_PTR CALLBACK wizardFilesPageProc(HWND dlg, UINT message, WPARAM wParam, LPAR
             return TRUE;
         case WM_NOTIFY: {
             auto* hdr = reinterpret_cast<const NMHDR*>(lParam);
-            if (hdr->idFrom == IDC_FILES_LIST) return listNotification(dlg, page, hdr);
+            if (hdr->idFrom == IDC_WIZ_FILES_LIST) return listNotification(dlg, page, hdr);
             if (hdr->code == PSN_SETACTIVE) {
                 updateButtons(dlg, page);
                 SetWindowLongPtrA(dlg, DWLP_MSGRESULT, 0);

@@ -9,28 +9,28 @@
 #define IDC_WIZ_ERROR_ICON 500
 
 // Display Name (11).
-#define IDC_NAME_EDIT 10
-#define IDC_NAME_NEW 20
-#define IDC_NAME_EXISTING 21
-#define IDC_NAME_LIST 30
-#define IDC_NAME_EXAMPLE 50
+#define IDC_WIZ_NAME_EDIT 10
+#define IDC_WIZ_NAME_NEW 20
+#define IDC_WIZ_NAME_EXISTING 21
+#define IDC_WIZ_NAME_LIST 30
+#define IDC_WIZ_NAME_EXAMPLE 50
 
 // Add Photos and Files (12).
-#define IDC_FILES_LIST 10
-#define IDC_FILES_COUNT 11
-#define IDC_FILES_ADD 100
-#define IDC_FILES_REMOVE 101
+#define IDC_WIZ_FILES_LIST 10
+#define IDC_WIZ_FILES_COUNT 11
+#define IDC_WIZ_FILES_ADD 100
+#define IDC_WIZ_FILES_REMOVE 101
 
 // Password (13).
-#define IDC_PASSWORD_EDIT 10
-#define IDC_PASSWORD_CONFIRM 11
-#define IDC_PASSWORD_PUBLIC 12
+#define IDC_WIZ_PASSWORD_EDIT 10
+#define IDC_WIZ_PASSWORD_CONFIRM 11
+#define IDC_WIZ_PASSWORD_PUBLIC 12
 
 // Collection Type (14).
-#define IDC_TYPE_PHOTO 10
-#define IDC_TYPE_FILE 11
-#define IDC_TYPE_MIXED 12
-#define IDC_TYPE_REDUCE 20
+#define IDC_WIZ_TYPE_PHOTO 10
+#define IDC_WIZ_TYPE_FILE 11
+#define IDC_WIZ_TYPE_MIXED 12
+#define IDC_WIZ_TYPE_REDUCE 20
 
 // Preview (15) and the photo editor (41).
 #define IDC_PREVIEW_FILE 10

@@ -43,32 +43,32 @@ std::string capitalise(std::string text) {
 }
 
 void capitaliseEdit(HWND dlg) {
-    std::string text = wizardText(dlg, IDC_NAME_EDIT, CAPITALISE_LIMIT);
+    std::string text = wizardText(dlg, IDC_WIZ_NAME_EDIT, CAPITALISE_LIMIT);
     std::string raised = capitalise(text);
-    if (raised != text) SetDlgItemTextA(dlg, IDC_NAME_EDIT, raised.c_str());
+    if (raised != text) SetDlgItemTextA(dlg, IDC_WIZ_NAME_EDIT, raised.c_str());
 }
 
 bool chosenHoldsValue(HWND dlg) {
-    if (isChecked(dlg, IDC_NAME_EXISTING))
-        return SendDlgItemMessageA(dlg, IDC_NAME_LIST, CB_GETCURSEL, 0, 0) >= 0;
-    return GetWindowTextLengthA(GetDlgItem(dlg, IDC_NAME_EDIT)) > 0;
+    if (isChecked(dlg, IDC_WIZ_NAME_EXISTING))
+        return SendDlgItemMessageA(dlg, IDC_WIZ_NAME_LIST, CB_GETCURSEL, 0, 0) >= 0;
+    return GetWindowTextLengthA(GetDlgItem(dlg, IDC_WIZ_NAME_EDIT)) > 0;
 }
 
 void updateButtons(HWND dlg) { wizardSetButtons(dlg, chosenHoldsValue(dlg) ? PSWIZB_NEXT : 0); }
 
 void chooseNew(HWND dlg) {
-    CheckRadioButton(dlg, IDC_NAME_NEW, IDC_NAME_EXISTING, IDC_NAME_NEW);
-    EnableWindow(GetDlgItem(dlg, IDC_NAME_EDIT), TRUE);
-    EnableWindow(GetDlgItem(dlg, IDC_NAME_LIST), FALSE);
+    CheckRadioButton(dlg, IDC_WIZ_NAME_NEW, IDC_WIZ_NAME_EXISTING, IDC_WIZ_NAME_NEW);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_NAME_EDIT), TRUE);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_NAME_LIST), FALSE);
     updateButtons(dlg);
-    SetFocus(GetDlgItem(dlg, IDC_NAME_EDIT));
-    SendDlgItemMessageA(dlg, IDC_NAME_EDIT, EM_SETSEL, 0, -1);
+    SetFocus(GetDlgItem(dlg, IDC_WIZ_NAME_EDIT));
+    SendDlgItemMessageA(dlg, IDC_WIZ_NAME_EDIT, EM_SETSEL, 0, -1);
 }
 
 void chooseExisting(HWND dlg) {
-    CheckRadioButton(dlg, IDC_NAME_NEW, IDC_NAME_EXISTING, IDC_NAME_EXISTING);
-    EnableWindow(GetDlgItem(dlg, IDC_NAME_EDIT), FALSE);
-    HWND list = GetDlgItem(dlg, IDC_NAME_LIST);
+    CheckRadioButton(dlg, IDC_WIZ_NAME_NEW, IDC_WIZ_NAME_EXISTING, IDC_WIZ_NAME_EXISTING);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_NAME_EDIT), FALSE);
+    HWND list = GetDlgItem(dlg, IDC_WIZ_NAME_LIST);
     EnableWindow(list, TRUE);
     if (SendMessageA(list, CB_GETCURSEL, 0, 0) < 0 && SendMessageA(list, CB_GETCOUNT, 0, 0) == 1)
         SendMessageA(list, CB_SETCURSEL, 0, 0);
@@ -78,17 +78,17 @@ void chooseExisting(HWND dlg) {
 
 void open(HWND dlg, NamePage* page) {
     page->fonts.title(dlg, IDC_WIZ_TITLE);
-    page->fonts.bold(dlg, IDC_NAME_EXAMPLE);
-    SendDlgItemMessageA(dlg, IDC_NAME_EDIT, EM_LIMITTEXT, NAME_LIMIT, 0);
-    SetDlgItemTextA(dlg, IDC_NAME_EDIT, page->record->name);
+    page->fonts.bold(dlg, IDC_WIZ_NAME_EXAMPLE);
+    SendDlgItemMessageA(dlg, IDC_WIZ_NAME_EDIT, EM_LIMITTEXT, NAME_LIMIT, 0);
+    SetDlgItemTextA(dlg, IDC_WIZ_NAME_EDIT, page->record->name);
     std::vector<StoreCollection> collections;
     storeEnumCollections(g_config.collectionsDir, g_config.configPath, &collections);
     for (const StoreCollection& c : collections)
-        SendDlgItemMessageA(dlg, IDC_NAME_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.name.c_str()));
-    EnableWindow(GetDlgItem(dlg, IDC_NAME_EXISTING), !collections.empty());
-    CheckRadioButton(dlg, IDC_NAME_NEW, IDC_NAME_EXISTING, IDC_NAME_NEW);
-    EnableWindow(GetDlgItem(dlg, IDC_NAME_LIST), FALSE);
-    SetFocus(GetDlgItem(dlg, IDC_NAME_EDIT));
+        SendDlgItemMessageA(dlg, IDC_WIZ_NAME_LIST, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(c.name.c_str()));
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_NAME_EXISTING), !collections.empty());
+    CheckRadioButton(dlg, IDC_WIZ_NAME_NEW, IDC_WIZ_NAME_EXISTING, IDC_WIZ_NAME_NEW);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_NAME_LIST), FALSE);
+    SetFocus(GetDlgItem(dlg, IDC_WIZ_NAME_EDIT));
 }
 
 // The chosen name, or false when there is none. A typed name that would not
@@ -96,8 +96,8 @@ void open(HWND dlg, NamePage* page) {
 // name, the Recycle Bin, a setting's key) is refused with a message.
 bool takeName(HWND dlg, CollectionRecord* record) {
     std::string name;
-    if (isChecked(dlg, IDC_NAME_EXISTING)) {
-        HWND list = GetDlgItem(dlg, IDC_NAME_LIST);
+    if (isChecked(dlg, IDC_WIZ_NAME_EXISTING)) {
+        HWND list = GetDlgItem(dlg, IDC_WIZ_NAME_LIST);
         LRESULT at = SendMessageA(list, CB_GETCURSEL, 0, 0);
         LRESULT length = at >= 0 ? SendMessageA(list, CB_GETLBTEXTLEN, at, 0) : CB_ERR;
         if (length < 0 || length > NAME_KEPT) return false;
@@ -106,7 +106,7 @@ bool takeName(HWND dlg, CollectionRecord* record) {
         name.resize(static_cast<size_t>(length));
     } else {
         capitaliseEdit(dlg);
-        name = wizardText(dlg, IDC_NAME_EDIT, NAME_KEPT);
+        name = wizardText(dlg, IDC_WIZ_NAME_EDIT, NAME_KEPT);
         if (name.empty()) return false;
         if (!storeIsValidName(name.c_str())) {
             char text[256];
@@ -115,8 +115,8 @@ bool takeName(HWND dlg, CollectionRecord* record) {
                           "dot, or be the name of a setting of the photo server.",
                           name.c_str());
             pageMessageBox(dlg, text, MB_OK | MB_ICONEXCLAMATION);
-            SetFocus(GetDlgItem(dlg, IDC_NAME_EDIT));
-            SendDlgItemMessageA(dlg, IDC_NAME_EDIT, EM_SETSEL, 0, -1);
+            SetFocus(GetDlgItem(dlg, IDC_WIZ_NAME_EDIT));
+            SendDlgItemMessageA(dlg, IDC_WIZ_NAME_EDIT, EM_SETSEL, 0, -1);
             return false;
         }
     }
@@ -146,17 +146,17 @@ INT_PTR CALLBACK wizardNamePageProc(HWND dlg, UINT message, WPARAM wParam, LPARA
     switch (message) {
         case WM_COMMAND:
             switch (LOWORD(wParam)) {
-                case IDC_NAME_NEW:
+                case IDC_WIZ_NAME_NEW:
                     if (HIWORD(wParam) == BN_CLICKED) chooseNew(dlg);
                     return TRUE;
-                case IDC_NAME_EXISTING:
+                case IDC_WIZ_NAME_EXISTING:
                     if (HIWORD(wParam) == BN_CLICKED) chooseExisting(dlg);
                     return TRUE;
-                case IDC_NAME_EDIT:
+                case IDC_WIZ_NAME_EDIT:
                     if (HIWORD(wParam) == EN_CHANGE) updateButtons(dlg);
                     if (HIWORD(wParam) == EN_KILLFOCUS) capitaliseEdit(dlg);
                     return TRUE;
-                case IDC_NAME_LIST:
+                case IDC_WIZ_NAME_LIST:
                     if (HIWORD(wParam) == CBN_SELCHANGE) updateButtons(dlg);
                     return TRUE;
             }
@@ -165,7 +165,7 @@ INT_PTR CALLBACK wizardNamePageProc(HWND dlg, UINT message, WPARAM wParam, LPARA
             UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
             if (code == PSN_SETACTIVE) {
                 updateButtons(dlg);
-                wizardFocusLater(dlg, isChecked(dlg, IDC_NAME_EXISTING) ? IDC_NAME_LIST : IDC_NAME_EDIT);
+                wizardFocusLater(dlg, isChecked(dlg, IDC_WIZ_NAME_EXISTING) ? IDC_WIZ_NAME_LIST : IDC_WIZ_NAME_EDIT);
                 SetWindowLongPtrA(dlg, DWLP_MSGRESULT, 0);
                 return TRUE;
             }

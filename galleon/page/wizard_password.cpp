@@ -24,26 +24,26 @@ struct PasswordPage {
     PageFonts fonts;
 };
 
-bool isPublic(HWND dlg) { return IsDlgButtonChecked(dlg, IDC_PASSWORD_PUBLIC) == BST_CHECKED; }
+bool isPublic(HWND dlg) { return IsDlgButtonChecked(dlg, IDC_WIZ_PASSWORD_PUBLIC) == BST_CHECKED; }
 
 void updateButtons(HWND dlg) {
-    bool both = GetWindowTextLengthA(GetDlgItem(dlg, IDC_PASSWORD_EDIT)) > 0 &&
-                GetWindowTextLengthA(GetDlgItem(dlg, IDC_PASSWORD_CONFIRM)) > 0;
+    bool both = GetWindowTextLengthA(GetDlgItem(dlg, IDC_WIZ_PASSWORD_EDIT)) > 0 &&
+                GetWindowTextLengthA(GetDlgItem(dlg, IDC_WIZ_PASSWORD_CONFIRM)) > 0;
     wizardSetButtons(dlg, both || isPublic(dlg) ? PSWIZB_BACK | PSWIZB_NEXT : PSWIZB_BACK);
 }
 
 void followPublic(HWND dlg) {
     bool open = !isPublic(dlg);
-    EnableWindow(GetDlgItem(dlg, IDC_PASSWORD_EDIT), open);
-    EnableWindow(GetDlgItem(dlg, IDC_PASSWORD_CONFIRM), open);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_PASSWORD_EDIT), open);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_PASSWORD_CONFIRM), open);
 }
 
 void open(HWND dlg, PasswordPage* page) {
     CollectionRecord* record = page->record;
     page->fonts.title(dlg, IDC_WIZ_TITLE);
     page->fonts.bold(dlg, IDC_WIZ_ERROR_TEXT);
-    SendDlgItemMessageA(dlg, IDC_PASSWORD_EDIT, EM_LIMITTEXT, EDIT_LIMIT, 0);
-    SendDlgItemMessageA(dlg, IDC_PASSWORD_CONFIRM, EM_LIMITTEXT, EDIT_LIMIT, 0);
+    SendDlgItemMessageA(dlg, IDC_WIZ_PASSWORD_EDIT, EM_LIMITTEXT, EDIT_LIMIT, 0);
+    SendDlgItemMessageA(dlg, IDC_WIZ_PASSWORD_CONFIRM, EM_LIMITTEXT, EDIT_LIMIT, 0);
     // Files added to an existing collection keep its password.
     if (pwdmodResourceExists(record->name)) {
         if (pwdmodResourceHasPassword(record->name)) {
@@ -55,16 +55,16 @@ void open(HWND dlg, PasswordPage* page) {
         }
     }
     record->password[sizeof record->password - 1] = 0;
-    SetDlgItemTextA(dlg, IDC_PASSWORD_EDIT, record->password);
-    SetDlgItemTextA(dlg, IDC_PASSWORD_CONFIRM, record->password);
-    CheckDlgButton(dlg, IDC_PASSWORD_PUBLIC, record->isPublic ? BST_CHECKED : BST_UNCHECKED);
+    SetDlgItemTextA(dlg, IDC_WIZ_PASSWORD_EDIT, record->password);
+    SetDlgItemTextA(dlg, IDC_WIZ_PASSWORD_CONFIRM, record->password);
+    CheckDlgButton(dlg, IDC_WIZ_PASSWORD_PUBLIC, record->isPublic ? BST_CHECKED : BST_UNCHECKED);
     followPublic(dlg);
-    SetFocus(GetDlgItem(dlg, IDC_PASSWORD_EDIT));
+    SetFocus(GetDlgItem(dlg, IDC_WIZ_PASSWORD_EDIT));
 }
 
 void refuse(HWND dlg, const char* text) {
     wizardShowError(dlg, text);
-    HWND edit = GetDlgItem(dlg, IDC_PASSWORD_EDIT);
+    HWND edit = GetDlgItem(dlg, IDC_WIZ_PASSWORD_EDIT);
     SetFocus(edit);
     SendMessageA(edit, EM_SETSEL, 0, -1);
 }
@@ -77,8 +77,8 @@ bool take(HWND dlg, CollectionRecord* record) {
         std::memset(record->password, 0, sizeof record->password);
         return true;
     }
-    std::string confirm = wizardText(dlg, IDC_PASSWORD_CONFIRM, READ_LIMIT);
-    std::string password = wizardText(dlg, IDC_PASSWORD_EDIT, READ_LIMIT);
+    std::string confirm = wizardText(dlg, IDC_WIZ_PASSWORD_CONFIRM, READ_LIMIT);
+    std::string password = wizardText(dlg, IDC_WIZ_PASSWORD_EDIT, READ_LIMIT);
     std::snprintf(record->password, sizeof record->password, "%s", password.c_str());
     char text[256];
     if (password != confirm) {
@@ -121,12 +121,12 @@ INT_PTR CALLBACK wizardPasswordPageProc(HWND dlg, UINT message, WPARAM wParam, L
     if (wizardCommonMessage(dlg, message, wParam, lParam, WIZ_HELP_PASSWORD, &result)) return result;
     switch (message) {
         case WM_COMMAND:
-            if ((LOWORD(wParam) == IDC_PASSWORD_EDIT || LOWORD(wParam) == IDC_PASSWORD_CONFIRM) &&
+            if ((LOWORD(wParam) == IDC_WIZ_PASSWORD_EDIT || LOWORD(wParam) == IDC_WIZ_PASSWORD_CONFIRM) &&
                 HIWORD(wParam) == EN_CHANGE) {
                 updateButtons(dlg);
                 return TRUE;
             }
-            if (LOWORD(wParam) == IDC_PASSWORD_PUBLIC && HIWORD(wParam) == BN_CLICKED) {
+            if (LOWORD(wParam) == IDC_WIZ_PASSWORD_PUBLIC && HIWORD(wParam) == BN_CLICKED) {
                 followPublic(dlg);
                 updateButtons(dlg);
                 return TRUE;
@@ -137,7 +137,7 @@ INT_PTR CALLBACK wizardPasswordPageProc(HWND dlg, UINT message, WPARAM wParam, L
             if (code == PSN_SETACTIVE) {
                 wizardHideError(dlg);
                 updateButtons(dlg);
-                if (IsWindowEnabled(GetDlgItem(dlg, IDC_PASSWORD_EDIT))) wizardFocusLater(dlg, IDC_PASSWORD_EDIT);
+                if (IsWindowEnabled(GetDlgItem(dlg, IDC_WIZ_PASSWORD_EDIT))) wizardFocusLater(dlg, IDC_WIZ_PASSWORD_EDIT);
                 SetWindowLongPtrA(dlg, DWLP_MSGRESULT, 0);
                 return TRUE;
             }

@@ -44,25 +44,25 @@ int proposedType(int fileList) {
 }
 
 int radioOfType(int type) {
-    return type == STORE_TYPE_PHOTO ? IDC_TYPE_PHOTO : type == STORE_TYPE_FILE ? IDC_TYPE_FILE : IDC_TYPE_MIXED;
+    return type == STORE_TYPE_PHOTO ? IDC_WIZ_TYPE_PHOTO : type == STORE_TYPE_FILE ? IDC_WIZ_TYPE_FILE : IDC_WIZ_TYPE_MIXED;
 }
 
 void choose(HWND dlg, int radio) {
-    CheckRadioButton(dlg, IDC_TYPE_PHOTO, IDC_TYPE_MIXED, radio);
-    EnableWindow(GetDlgItem(dlg, IDC_TYPE_REDUCE), radio != IDC_TYPE_FILE);
+    CheckRadioButton(dlg, IDC_WIZ_TYPE_PHOTO, IDC_WIZ_TYPE_MIXED, radio);
+    EnableWindow(GetDlgItem(dlg, IDC_WIZ_TYPE_REDUCE), radio != IDC_WIZ_TYPE_FILE);
 }
 
 void open(HWND dlg, TypePage* page) {
     page->fonts.title(dlg, IDC_WIZ_TITLE);
-    CheckDlgButton(dlg, IDC_TYPE_REDUCE, page->record->reduceQuality ? BST_CHECKED : BST_UNCHECKED);
+    CheckDlgButton(dlg, IDC_WIZ_TYPE_REDUCE, page->record->reduceQuality ? BST_CHECKED : BST_UNCHECKED);
     page->record->type = proposedType(page->record->fileList);
     choose(dlg, radioOfType(page->record->type));
 }
 
 void takeChoice(HWND dlg, CollectionRecord* record) {
-    record->reduceQuality = IsDlgButtonChecked(dlg, IDC_TYPE_REDUCE) == BST_CHECKED;
-    if (IsDlgButtonChecked(dlg, IDC_TYPE_PHOTO) == BST_CHECKED) record->type = STORE_TYPE_PHOTO;
-    else if (IsDlgButtonChecked(dlg, IDC_TYPE_MIXED) == BST_CHECKED) record->type = STORE_TYPE_MIXED;
+    record->reduceQuality = IsDlgButtonChecked(dlg, IDC_WIZ_TYPE_REDUCE) == BST_CHECKED;
+    if (IsDlgButtonChecked(dlg, IDC_WIZ_TYPE_PHOTO) == BST_CHECKED) record->type = STORE_TYPE_PHOTO;
+    else if (IsDlgButtonChecked(dlg, IDC_WIZ_TYPE_MIXED) == BST_CHECKED) record->type = STORE_TYPE_MIXED;
     else record->type = STORE_TYPE_FILE;
 }
 
@@ -88,7 +88,7 @@ INT_PTR CALLBACK wizardTypePageProc(HWND dlg, UINT message, WPARAM wParam, LPARA
     switch (message) {
         case WM_COMMAND:
             if (HIWORD(wParam) != BN_CLICKED) return FALSE;
-            if (LOWORD(wParam) < IDC_TYPE_PHOTO || LOWORD(wParam) > IDC_TYPE_MIXED) return FALSE;
+            if (LOWORD(wParam) < IDC_WIZ_TYPE_PHOTO || LOWORD(wParam) > IDC_WIZ_TYPE_MIXED) return FALSE;
             choose(dlg, LOWORD(wParam));
             return TRUE;
         case WM_NOTIFY: {

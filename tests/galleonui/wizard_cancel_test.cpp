@@ -20,7 +20,7 @@ protected:
     // Goes from the first page to Copy Files with the given photos, public.
     void toCopyFiles(HWND sheet, const std::string& name, const std::vector<std::string>& photos) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
-        typeInto(GetDlgItem(currentPage(sheet), IDC_NAME_EDIT), name);
+        typeInto(GetDlgItem(currentPage(sheet), IDC_WIZ_NAME_EDIT), name);
         ASSERT_TRUE(nextTo(sheet, "Add Photos and Files"));
         std::vector<std::string> paths;
         for (const std::string& p : photos) paths.push_back(makePhoto(p, 320, 240));
@@ -28,7 +28,7 @@ protected:
         ASSERT_TRUE(nextTo(sheet, "Collection Type"));
         ASSERT_TRUE(nextTo(sheet, "Preview"));
         ASSERT_TRUE(nextTo(sheet, "Password"));
-        clickMark(GetDlgItem(currentPage(sheet), IDC_PASSWORD_PUBLIC));
+        clickMark(GetDlgItem(currentPage(sheet), IDC_WIZ_PASSWORD_PUBLIC));
         ASSERT_TRUE(nextTo(sheet, "Copy Files"));
     }
     static int published(const std::string& dir) {
@@ -107,7 +107,7 @@ TEST_F(WizardCancel, BeforePublishingNothingIsAskedAndNothingIsLeft) {
     startWithPage();
     runWizard([&](HWND sheet) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
-        typeInto(GetDlgItem(currentPage(sheet), IDC_NAME_EDIT), "Empty");
+        typeInto(GetDlgItem(currentPage(sheet), IDC_WIZ_NAME_EDIT), "Empty");
         ASSERT_TRUE(nextTo(sheet, "Add Photos and Files"));
         click(GetDlgItem(sheet, IDCANCEL));
     });

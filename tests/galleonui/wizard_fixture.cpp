@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -230,6 +231,15 @@ bool WizardTest::dropFiles(HWND window, const std::vector<std::string>& paths) {
     QCoreApplication::sendEvent(target, &drop);
     settle();
     return drop.isAccepted();
+}
+
+void WizardTest::clickTab(HWND sheet, int index) {
+    QWidget* w = widgetOf(PropSheet_GetTabControl(sheet));
+    QTabBar* bar = w ? qobject_cast<QTabBar*>(w) : nullptr;
+    if (w && !bar) bar = w->findChild<QTabBar*>();
+    ASSERT_TRUE(bar && index < bar->count()) << "no such tab";
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->tabRect(index).center());
+    settle();
 }
 
 void WizardTest::clickMark(HWND button) {

@@ -65,6 +65,8 @@ protected:
     void chooseInFileDialog(const std::string& dir, const std::vector<std::string>& names);
     // Drops local files on a window as a file manager does.
     static bool dropFiles(HWND window, const std::vector<std::string>& paths);
+    // Shows a tabbed sheet's page with a click on its tab.
+    static void clickTab(HWND sheet, int index);
     // Clicks a radio button or check box on its mark (a click beside its
     // text would miss it).
     static void clickMark(HWND button);

@@ -36,8 +36,8 @@ TEST_F(WizardFlow, APasswordProtectedPhotoCollectionIsPublishedReducedTurnedAndM
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
         HWND page = currentPage(sheet);
         EXPECT_FALSE(usable(nextButton(sheet))) << "no name yet";
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_NAME_EXISTING))) << "there is no collection to add to";
-        typeInto(GetDlgItem(page, IDC_NAME_EDIT), "holiday");
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_NAME_EXISTING))) << "there is no collection to add to";
+        typeInto(GetDlgItem(page, IDC_WIZ_NAME_EDIT), "holiday");
         settle();
         EXPECT_TRUE(usable(nextButton(sheet)));
         screenshot(sheet, "wizard-1-display-name");
@@ -47,22 +47,22 @@ TEST_F(WizardFlow, APasswordProtectedPhotoCollectionIsPublishedReducedTurnedAndM
         EXPECT_TRUE(usable(backButton(sheet)));
         EXPECT_FALSE(usable(nextButton(sheet))) << "no files yet";
         chooseInFileDialog(source(""), {"beach.jpg", "harbour.jpg", "market.jpg"});
-        click(GetDlgItem(page, IDC_FILES_ADD));
+        click(GetDlgItem(page, IDC_WIZ_FILES_ADD));
         settle();
         EXPECT_EQ(dialogDirectory, "/") << "the first dialog opens at the root";
         EXPECT_EQ(dialogFilters, (std::vector<std::string>{"JPEG Files (*.jpg *.jpeg)", "All Files (*)"}));
-        auto listed = rows(GetDlgItem(page, IDC_FILES_LIST));
+        auto listed = rows(GetDlgItem(page, IDC_WIZ_FILES_LIST));
         EXPECT_EQ(listed, (std::vector<std::vector<std::string>>{
                               {source("beach.jpg")}, {source("harbour.jpg")}, {source("market.jpg")}}));
-        EXPECT_EQ(text(GetDlgItem(page, IDC_FILES_COUNT)), "3 items selected in your collection");
+        EXPECT_EQ(text(GetDlgItem(page, IDC_WIZ_FILES_COUNT)), "3 items selected in your collection");
         EXPECT_TRUE(usable(nextButton(sheet)));
         screenshot(sheet, "wizard-2-add-photos-and-files");
 
         ASSERT_TRUE(nextTo(sheet, "Collection Type"));
         page = currentPage(sheet);
-        EXPECT_EQ(IsDlgButtonChecked(page, IDC_TYPE_PHOTO), BST_CHECKED) << "three photos make a photo collection";
-        clickMark(GetDlgItem(page, IDC_TYPE_REDUCE));
-        EXPECT_EQ(IsDlgButtonChecked(page, IDC_TYPE_REDUCE), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_WIZ_TYPE_PHOTO), BST_CHECKED) << "three photos make a photo collection";
+        clickMark(GetDlgItem(page, IDC_WIZ_TYPE_REDUCE));
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_WIZ_TYPE_REDUCE), BST_CHECKED);
         screenshot(sheet, "wizard-3-collection-type");
 
         ASSERT_TRUE(nextTo(sheet, "Preview"));
@@ -90,8 +90,8 @@ TEST_F(WizardFlow, APasswordProtectedPhotoCollectionIsPublishedReducedTurnedAndM
         ASSERT_TRUE(nextTo(sheet, "Password"));
         page = currentPage(sheet);
         EXPECT_FALSE(usable(nextButton(sheet))) << "no password yet";
-        typeInto(GetDlgItem(page, IDC_PASSWORD_EDIT), "secret1");
-        typeInto(GetDlgItem(page, IDC_PASSWORD_CONFIRM), "secret1");
+        typeInto(GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT), "secret1");
+        typeInto(GetDlgItem(page, IDC_WIZ_PASSWORD_CONFIRM), "secret1");
         settle();
         EXPECT_TRUE(usable(nextButton(sheet)));
         screenshot(sheet, "wizard-5-password");

@@ -16,7 +16,7 @@ class WizardPages : public WizardTest {
 protected:
     void toFiles(HWND sheet, const std::string& name) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
-        typeInto(GetDlgItem(currentPage(sheet), IDC_NAME_EDIT), name);
+        typeInto(GetDlgItem(currentPage(sheet), IDC_WIZ_NAME_EDIT), name);
         ASSERT_TRUE(nextTo(sheet, "Add Photos and Files"));
     }
     static std::vector<std::string> column(HWND list) {
@@ -36,7 +36,7 @@ TEST_F(WizardPages, TheNameGetsCapitalsOnItsFirstAndLastWordsAndOneLetterWords) 
     runWizard([&](HWND sheet) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
         HWND page = currentPage(sheet);
-        HWND edit = GetDlgItem(page, IDC_NAME_EDIT);
+        HWND edit = GetDlgItem(page, IDC_WIZ_NAME_EDIT);
         EXPECT_EQ(GetFocus(), edit) << "the name is typed at once";
         struct Case {
             const char* typed;
@@ -65,7 +65,7 @@ TEST_F(WizardPages, ANameThatIsNoFolderOfItsOwnIsRefused) {
     startWithPage();
     runWizard([&](HWND sheet) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
-        HWND edit = GetDlgItem(currentPage(sheet), IDC_NAME_EDIT);
+        HWND edit = GetDlgItem(currentPage(sheet), IDC_WIZ_NAME_EDIT);
         for (const char* name : {"../Outside", "Port", "Recycle Bin", ".hidden"}) {
             boxes.clear();
             typeInto(edit, name);
@@ -86,20 +86,20 @@ TEST_F(WizardPages, AnExistingCollectionCanBeChosenInsteadOfANewName) {
     runWizard([&](HWND sheet) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
         HWND page = currentPage(sheet);
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_NAME_EDIT)));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_NAME_LIST)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_NAME_EDIT)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_NAME_LIST)));
         EXPECT_FALSE(usable(nextButton(sheet)));
-        clickMark(GetDlgItem(page, IDC_NAME_EXISTING));
+        clickMark(GetDlgItem(page, IDC_WIZ_NAME_EXISTING));
         settle();
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_NAME_EDIT)));
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_NAME_LIST)));
-        EXPECT_EQ(text(GetDlgItem(page, IDC_NAME_LIST)), "Garden") << "the only one is chosen for the user";
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_NAME_EDIT)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_NAME_LIST)));
+        EXPECT_EQ(text(GetDlgItem(page, IDC_WIZ_NAME_LIST)), "Garden") << "the only one is chosen for the user";
         EXPECT_TRUE(usable(nextButton(sheet)));
         uiinput::screenshot(sheet, "wizard-1-display-name-existing");
-        clickMark(GetDlgItem(page, IDC_NAME_NEW));
+        clickMark(GetDlgItem(page, IDC_WIZ_NAME_NEW));
         settle();
         EXPECT_FALSE(usable(nextButton(sheet))) << "the new name is still empty";
-        EXPECT_EQ(GetFocus(), GetDlgItem(page, IDC_NAME_EDIT));
+        EXPECT_EQ(GetFocus(), GetDlgItem(page, IDC_WIZ_NAME_EDIT));
         click(GetDlgItem(sheet, IDCANCEL));
     });
 }
@@ -113,14 +113,14 @@ TEST_F(WizardPages, TheSameFileChosenTwiceOrDroppedAgainIsListedOnce) {
     runWizard([&](HWND sheet) {
         ASSERT_NO_FATAL_FAILURE(toFiles(sheet, "Twice"));
         HWND page = currentPage(sheet);
-        HWND list = GetDlgItem(page, IDC_FILES_LIST);
+        HWND list = GetDlgItem(page, IDC_WIZ_FILES_LIST);
         chooseInFileDialog(source(""), {"beach.jpg"});
-        click(GetDlgItem(page, IDC_FILES_ADD));
+        click(GetDlgItem(page, IDC_WIZ_FILES_ADD));
         EXPECT_EQ(column(list), (std::vector<std::string>{beach}));
-        EXPECT_EQ(text(GetDlgItem(page, IDC_FILES_COUNT)), "1 item selected in your collection");
+        EXPECT_EQ(text(GetDlgItem(page, IDC_WIZ_FILES_COUNT)), "1 item selected in your collection");
 
         chooseInFileDialog(source(""), {"beach.jpg"});
-        click(GetDlgItem(page, IDC_FILES_ADD));
+        click(GetDlgItem(page, IDC_WIZ_FILES_ADD));
         EXPECT_EQ(dialogDirectory + "/", source("")) << "the next dialog opens where the last file was";
         EXPECT_EQ(column(list), (std::vector<std::string>{beach}));
 
@@ -129,7 +129,7 @@ TEST_F(WizardPages, TheSameFileChosenTwiceOrDroppedAgainIsListedOnce) {
         // Another file whose name differs only in case is another file here.
         ASSERT_TRUE(dropFiles(page, {upper}));
         EXPECT_EQ(column(list), (std::vector<std::string>{beach, notes, upper}));
-        EXPECT_EQ(text(GetDlgItem(page, IDC_FILES_COUNT)), "3 items selected in your collection");
+        EXPECT_EQ(text(GetDlgItem(page, IDC_WIZ_FILES_COUNT)), "3 items selected in your collection");
         click(GetDlgItem(sheet, IDCANCEL));
     });
 }
@@ -140,9 +140,9 @@ TEST_F(WizardPages, RemovingAsksFirstAndSortingSurvivesNewFiles) {
     runWizard([&](HWND sheet) {
         ASSERT_NO_FATAL_FAILURE(toFiles(sheet, "Sorting"));
         HWND page = currentPage(sheet);
-        HWND list = GetDlgItem(page, IDC_FILES_LIST);
+        HWND list = GetDlgItem(page, IDC_WIZ_FILES_LIST);
         ASSERT_TRUE(dropFiles(page, {b, a, c}));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_FILES_REMOVE)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_FILES_REMOVE)));
 
         HWND header = ListView_GetHeader(list);
         uiinput::clickAt(header, 20, 8);
@@ -153,32 +153,32 @@ TEST_F(WizardPages, RemovingAsksFirstAndSortingSurvivesNewFiles) {
         EXPECT_EQ(column(list), (std::vector<std::string>{d, c, b, a})) << "the list stays sorted";
 
         clickRow(list, 1);
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_FILES_REMOVE)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_FILES_REMOVE)));
         answers = {IDNO};
-        click(GetDlgItem(page, IDC_FILES_REMOVE));
+        click(GetDlgItem(page, IDC_WIZ_FILES_REMOVE));
         ASSERT_EQ(boxes.size(), 1u);
         EXPECT_EQ(boxes[0].text, "Are you sure you want to remove " + c + " from the Sorting collection?");
         EXPECT_EQ(boxes[0].type & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
         EXPECT_EQ(column(list).size(), 4u) << "No keeps the file";
 
         clickRow(list, 1);
-        click(GetDlgItem(page, IDC_FILES_REMOVE));  // answered yes
+        click(GetDlgItem(page, IDC_WIZ_FILES_REMOVE));  // answered yes
         EXPECT_EQ(column(list), (std::vector<std::string>{d, b, a}));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_FILES_REMOVE)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_FILES_REMOVE)));
 
         ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
         ListView_SetItemState(list, 2, LVIS_SELECTED, LVIS_SELECTED);
         settle();
-        click(GetDlgItem(page, IDC_FILES_REMOVE));
+        click(GetDlgItem(page, IDC_WIZ_FILES_REMOVE));
         ASSERT_EQ(boxes.size(), 3u);
         EXPECT_EQ(boxes[2].text, "Are you sure you want to remove the selected files from the Sorting collection?");
         EXPECT_EQ(column(list), (std::vector<std::string>{b}));
 
         ListView_SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
         settle();
-        click(GetDlgItem(page, IDC_FILES_REMOVE));
+        click(GetDlgItem(page, IDC_WIZ_FILES_REMOVE));
         EXPECT_TRUE(column(list).empty());
-        EXPECT_EQ(text(GetDlgItem(page, IDC_FILES_COUNT)), "");
+        EXPECT_EQ(text(GetDlgItem(page, IDC_WIZ_FILES_COUNT)), "");
         EXPECT_TRUE(usable(backButton(sheet)));
         EXPECT_FALSE(usable(nextButton(sheet))) << "nothing left to publish";
         EXPECT_TRUE(fs::exists(a) && fs::exists(c)) << "removing never touches the files";
@@ -210,26 +210,26 @@ TEST_P(WizardTypeProposal, ComesFromWhatTheFilesAre) {
             if (fs::path(p).filename().string().rfind("gone", 0) == 0) fs::remove(p);
         ASSERT_TRUE(nextTo(sheet, "Collection Type"));
         HWND page = currentPage(sheet);
-        for (int radio : {IDC_TYPE_PHOTO, IDC_TYPE_FILE, IDC_TYPE_MIXED})
+        for (int radio : {IDC_WIZ_TYPE_PHOTO, IDC_WIZ_TYPE_FILE, IDC_WIZ_TYPE_MIXED})
             EXPECT_EQ(IsDlgButtonChecked(page, radio) == BST_CHECKED, radio == t.radio) << "radio " << radio;
-        EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_TYPE_REDUCE)) != 0, t.reduceEnabled);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_TYPE_REDUCE)) != 0, t.reduceEnabled);
         EXPECT_TRUE(usable(backButton(sheet)) && usable(nextButton(sheet)));
         uiinput::screenshot(sheet, std::string("wizard-3-collection-type-") + t.name);
         // Choosing another type follows the same rule for the reduce box.
-        clickMark(GetDlgItem(page, IDC_TYPE_FILE));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_TYPE_REDUCE)));
-        clickMark(GetDlgItem(page, IDC_TYPE_MIXED));
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_TYPE_REDUCE)));
+        clickMark(GetDlgItem(page, IDC_WIZ_TYPE_FILE));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_TYPE_REDUCE)));
+        clickMark(GetDlgItem(page, IDC_WIZ_TYPE_MIXED));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_TYPE_REDUCE)));
         click(GetDlgItem(sheet, IDCANCEL));
     });
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Files, WizardTypeProposal,
-    ::testing::Values(TypeCase{"photos", {"one.jpg", "two.jpg"}, IDC_TYPE_PHOTO, true},
-                      TypeCase{"texts", {"one.txt", "two.txt"}, IDC_TYPE_FILE, false},
-                      TypeCase{"mixed", {"one.jpg", "two.txt"}, IDC_TYPE_MIXED, true},
-                      TypeCase{"unreadable", {"one.jpg", "gone.txt"}, IDC_TYPE_PHOTO, true}),
+    ::testing::Values(TypeCase{"photos", {"one.jpg", "two.jpg"}, IDC_WIZ_TYPE_PHOTO, true},
+                      TypeCase{"texts", {"one.txt", "two.txt"}, IDC_WIZ_TYPE_FILE, false},
+                      TypeCase{"mixed", {"one.jpg", "two.txt"}, IDC_WIZ_TYPE_MIXED, true},
+                      TypeCase{"unreadable", {"one.jpg", "gone.txt"}, IDC_WIZ_TYPE_PHOTO, true}),
     [](const ::testing::TestParamInfo<TypeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace

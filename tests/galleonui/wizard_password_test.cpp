@@ -19,8 +19,8 @@ protected:
     void toPassword(HWND sheet, const std::string& name, bool existing = false) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
         HWND page = currentPage(sheet);
-        if (existing) clickMark(GetDlgItem(page, IDC_NAME_EXISTING));
-        else typeInto(GetDlgItem(page, IDC_NAME_EDIT), name);
+        if (existing) clickMark(GetDlgItem(page, IDC_WIZ_NAME_EXISTING));
+        else typeInto(GetDlgItem(page, IDC_WIZ_NAME_EDIT), name);
         ASSERT_TRUE(nextTo(sheet, "Add Photos and Files"));
         ASSERT_TRUE(dropFiles(currentPage(sheet), {makePhoto("one.jpg", 320, 240), makeText("two.txt")}));
         ASSERT_TRUE(nextTo(sheet, "Collection Type"));
@@ -29,8 +29,8 @@ protected:
     }
     void tryPassword(HWND sheet, const std::string& password, const std::string& confirm) {
         HWND page = currentPage(sheet);
-        typeInto(GetDlgItem(page, IDC_PASSWORD_EDIT), password);
-        typeInto(GetDlgItem(page, IDC_PASSWORD_CONFIRM), confirm);
+        typeInto(GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT), password);
+        typeInto(GetDlgItem(page, IDC_WIZ_PASSWORD_CONFIRM), confirm);
         click(nextButton(sheet));
         settle();
     }
@@ -53,7 +53,7 @@ TEST_F(WizardLastPages, ThePasswordPageRefusesMismatchesFirstThenShortAndLongPas
         EXPECT_TRUE(usable(backButton(sheet)));
         EXPECT_FALSE(usable(nextButton(sheet)));
         EXPECT_EQ(errorShown(page), "");
-        typeInto(GetDlgItem(page, IDC_PASSWORD_EDIT), "abcde");
+        typeInto(GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT), "abcde");
         settle();
         EXPECT_FALSE(usable(nextButton(sheet))) << "the confirmation is still empty";
 
@@ -68,7 +68,7 @@ TEST_F(WizardLastPages, ThePasswordPageRefusesMismatchesFirstThenShortAndLongPas
             tryPassword(sheet, c.password, c.confirm);
             EXPECT_EQ(pageName(sheet), "Password");
             EXPECT_EQ(errorShown(page), c.error);
-            EXPECT_EQ(GetFocus(), GetDlgItem(page, IDC_PASSWORD_EDIT));
+            EXPECT_EQ(GetFocus(), GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT));
         }
         uiinput::screenshot(sheet, "wizard-5-password-error");
 
@@ -77,18 +77,18 @@ TEST_F(WizardLastPages, ThePasswordPageRefusesMismatchesFirstThenShortAndLongPas
         ASSERT_TRUE(waitForPage(sheet, "Preview"));
         ASSERT_TRUE(nextTo(sheet, "Password"));
         EXPECT_EQ(errorShown(page), "");
-        typeInto(GetDlgItem(page, IDC_PASSWORD_EDIT), "");
-        typeInto(GetDlgItem(page, IDC_PASSWORD_CONFIRM), "");
+        typeInto(GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT), "");
+        typeInto(GetDlgItem(page, IDC_WIZ_PASSWORD_CONFIRM), "");
         settle();
         EXPECT_FALSE(usable(nextButton(sheet)));
-        clickMark(GetDlgItem(page, IDC_PASSWORD_PUBLIC));
+        clickMark(GetDlgItem(page, IDC_WIZ_PASSWORD_PUBLIC));
         settle();
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PASSWORD_EDIT)));
-        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_PASSWORD_CONFIRM)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT)));
+        EXPECT_FALSE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_PASSWORD_CONFIRM)));
         EXPECT_TRUE(usable(nextButton(sheet)));
-        clickMark(GetDlgItem(page, IDC_PASSWORD_PUBLIC));
+        clickMark(GetDlgItem(page, IDC_WIZ_PASSWORD_PUBLIC));
         settle();
-        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_PASSWORD_EDIT)));
+        EXPECT_TRUE(IsWindowEnabled(GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT)));
         EXPECT_FALSE(usable(nextButton(sheet)));
 
         tryPassword(sheet, "fifteen-letters", "fifteen-letters");
@@ -110,9 +110,9 @@ TEST_F(WizardLastPages, AddingToAProtectedCollectionKeepsItsPassword) {
     runWizard([&](HWND sheet) {
         ASSERT_NO_FATAL_FAILURE(toPassword(sheet, "Garden", true));
         HWND page = currentPage(sheet);
-        EXPECT_EQ(text(GetDlgItem(page, IDC_PASSWORD_EDIT)), "rosebed");
-        EXPECT_EQ(text(GetDlgItem(page, IDC_PASSWORD_CONFIRM)), "rosebed");
-        EXPECT_EQ(IsDlgButtonChecked(page, IDC_PASSWORD_PUBLIC), BST_UNCHECKED);
+        EXPECT_EQ(text(GetDlgItem(page, IDC_WIZ_PASSWORD_EDIT)), "rosebed");
+        EXPECT_EQ(text(GetDlgItem(page, IDC_WIZ_PASSWORD_CONFIRM)), "rosebed");
+        EXPECT_EQ(IsDlgButtonChecked(page, IDC_WIZ_PASSWORD_PUBLIC), BST_UNCHECKED);
         EXPECT_TRUE(usable(nextButton(sheet)));
         click(GetDlgItem(sheet, IDCANCEL));
     });
@@ -123,7 +123,7 @@ TEST_F(WizardLastPages, FinishStartsAStoppedServerAndOpensTheCollection) {
     EXPECT_EQ(IsDlgButtonChecked(page_, 14), BST_CHECKED) << "the page shows the server stopped";
     runWizard([&](HWND sheet) {
         ASSERT_NO_FATAL_FAILURE(toPassword(sheet, "Mixed Bag"));
-        clickMark(GetDlgItem(currentPage(sheet), IDC_PASSWORD_PUBLIC));
+        clickMark(GetDlgItem(currentPage(sheet), IDC_WIZ_PASSWORD_PUBLIC));
         ASSERT_TRUE(nextTo(sheet, "Copy Files"));
         ASSERT_TRUE(uiinput::pumpUntil([&] { return usable(nextButton(sheet)); }, 5000));
         ASSERT_TRUE(nextTo(sheet, "Finish"));
@@ -154,7 +154,7 @@ TEST_F(WizardLastPages, FinishWithoutStartingLeavesTheServerStopped) {
     startWithPage("Enable=0");
     runWizard([&](HWND sheet) {
         ASSERT_NO_FATAL_FAILURE(toPassword(sheet, "Quiet"));
-        clickMark(GetDlgItem(currentPage(sheet), IDC_PASSWORD_PUBLIC));
+        clickMark(GetDlgItem(currentPage(sheet), IDC_WIZ_PASSWORD_PUBLIC));
         ASSERT_TRUE(nextTo(sheet, "Copy Files"));
         ASSERT_TRUE(uiinput::pumpUntil([&] { return usable(nextButton(sheet)); }, 5000));
         ASSERT_TRUE(nextTo(sheet, "Finish"));

@@ -43,7 +43,7 @@ TEST_F(WizardPreview, ButtonsTurnAndMirrorThePictureAndCaptionsBecomeSafeFileNam
     std::string notes = makeText("notes.txt"), gone = makePhoto("gone.jpg", 320, 240);
     runWizard([&](HWND sheet) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
-        typeInto(GetDlgItem(currentPage(sheet), IDC_NAME_EDIT), "Turns");
+        typeInto(GetDlgItem(currentPage(sheet), IDC_WIZ_NAME_EDIT), "Turns");
         ASSERT_TRUE(nextTo(sheet, "Add Photos and Files"));
         ASSERT_TRUE(dropFiles(currentPage(sheet), {p1, p2, notes, gone}));
         fs::remove(gone);
@@ -103,7 +103,7 @@ TEST_F(WizardPreview, ButtonsTurnAndMirrorThePictureAndCaptionsBecomeSafeFileNam
         EXPECT_EQ(text(button(IDC_PREVIEW_FILE)), "p1.jpg") << "Next >> wraps to the first";
 
         ASSERT_TRUE(nextTo(sheet, "Password"));
-        clickMark(GetDlgItem(currentPage(sheet), IDC_PASSWORD_PUBLIC));
+        clickMark(GetDlgItem(currentPage(sheet), IDC_WIZ_PASSWORD_PUBLIC));
         ASSERT_TRUE(nextTo(sheet, "Copy Files"));
         ASSERT_TRUE(uiinput::pumpUntil([&] { return usable(nextButton(sheet)); }, 10000));
         ASSERT_TRUE(nextTo(sheet, "Finish"));
@@ -123,7 +123,7 @@ TEST_F(WizardPreview, OneItemHasNoPreviousOrNext) {
     std::string only = makePhoto("only.jpg", 200, 400);
     runWizard([&](HWND sheet) {
         ASSERT_TRUE(waitForPage(sheet, "Display Name"));
-        typeInto(GetDlgItem(currentPage(sheet), IDC_NAME_EDIT), "Single");
+        typeInto(GetDlgItem(currentPage(sheet), IDC_WIZ_NAME_EDIT), "Single");
         ASSERT_TRUE(nextTo(sheet, "Add Photos and Files"));
         ASSERT_TRUE(dropFiles(currentPage(sheet), {only}));
         ASSERT_TRUE(nextTo(sheet, "Collection Type"));
