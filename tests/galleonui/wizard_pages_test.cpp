@@ -233,3 +233,30 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<TypeCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// Help: the wizard's Help button opens the page's topic, F1 on a control its pop-up.
+TEST_F(WizardPages, HelpShowsThePagesTopicAndTheControlsPopUp) {
+    std::string record = galleon.path("help-record.txt");
+    setenv("SUITE_HELP_RECORD", record.c_str(), 1);
+    startWithPage();
+    runWizard([&](HWND sheet) {
+        ASSERT_TRUE(waitForPage(sheet, "Display Name"));
+        HWND page = currentPage(sheet);
+        click(GetDlgItem(sheet, IDHELP));
+        HELPINFO info{};
+        info.cbSize = sizeof info;
+        info.iContextType = HELPINFO_WINDOW;
+        info.iCtrlId = IDC_WIZ_NAME_EDIT;
+        info.hItemHandle = GetDlgItem(page, IDC_WIZ_NAME_EDIT);
+        SendMessageA(page, WM_HELP, 0, reinterpret_cast<LPARAM>(&info));
+        click(GetDlgItem(sheet, IDCANCEL));
+    });
+    unsetenv("SUITE_HELP_RECORD");
+    std::string lines = galleon.readFile("help-record.txt");
+    EXPECT_NE(lines.find("wizard.html#name"), std::string::npos) << lines;
+    EXPECT_NE(lines.find("The name of the new collection"), std::string::npos) << lines;
+}
+
+}  // namespace
