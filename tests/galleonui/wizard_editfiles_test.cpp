@@ -57,18 +57,14 @@ protected:
         EXPECT_TRUE(shown);
     }
     // Runs step in the next photo editor (a dialog captioned like the sheet,
-    // told apart by its OK button).
-    static void whenEditorShows(const std::function<void(HWND)>& step) {
-        auto poll = std::make_shared<std::function<void()>>();
-        *poll = [step, poll] {
-            HWND found = nullptr;
-            for (HWND h = FindWindowExA(nullptr, nullptr, nullptr, "Edit Collection..."); h && !found;
-                 h = FindWindowExA(nullptr, h, nullptr, "Edit Collection..."))
-                if (GetDlgItem(h, IDC_EDITOR_OK) && IsWindowVisible(h)) found = h;
-            if (!found) return QTimer::singleShot(10, *poll);
-            step(found);
-        };
-        QTimer::singleShot(0, *poll);
+    // told apart by its OK button), looking every 10 ms until it is up.
+    static void whenEditorShows(std::function<void(HWND)> step) {
+        HWND found = nullptr;
+        for (HWND h = FindWindowExA(nullptr, nullptr, nullptr, "Edit Collection..."); h && !found;
+             h = FindWindowExA(nullptr, h, nullptr, "Edit Collection..."))
+            if (GetDlgItem(h, IDC_EDITOR_OK) && IsWindowVisible(h)) found = h;
+        if (!found) return QTimer::singleShot(10, [step] { whenEditorShows(step); });
+        step(found);
     }
 };
 

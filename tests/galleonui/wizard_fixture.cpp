@@ -191,29 +191,42 @@ void WizardTest::typeInto(HWND edit, const std::string& text) {
     uiinput::typeText(edit, text.empty() ? std::string("\b") : text);
 }
 
+namespace {
+
+// What the next file dialog is to get, and where to tell what it showed.
+struct DialogScript {
+    QString keys, folder;
+    std::string* directory;
+    std::vector<std::string>* filters;
+};
+
+// Looks for the dialog every 10 ms until it is up, then drives it.
+void driveFileDialog(std::shared_ptr<DialogScript> script) {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+        QTimer::singleShot(10, [script] { driveFileDialog(script); });
+        return;
+    }
+    *script->directory = dialog->directory().absolutePath().toStdString();
+    script->filters->clear();
+    for (const QString& f : dialog->nameFilters()) script->filters->push_back(f.toStdString());
+    // The user goes to the folder, then types the names and presses Return.
+    dialog->setDirectory(script->folder);
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit) return dialog->reject();
+    edit->setText(script->keys);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+}  // namespace
+
 void WizardTest::chooseInFileDialog(const std::string& dir, const std::vector<std::string>& names) {
     QString keys;
     for (const std::string& n : names) keys += (keys.isEmpty() ? "\"" : " \"") + QString::fromStdString(n) + "\"";
     if (names.size() == 1) keys = QString::fromStdString(names[0]);
-    QString folder = QString::fromStdString(dir);
-    auto drive = std::make_shared<std::function<void()>>();
-    *drive = [this, keys, folder, drive] {
-        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-        if (!dialog) {
-            QTimer::singleShot(10, *drive);
-            return;
-        }
-        dialogDirectory = dialog->directory().absolutePath().toStdString();
-        dialogFilters.clear();
-        for (const QString& f : dialog->nameFilters()) dialogFilters.push_back(f.toStdString());
-        // The user goes to the folder, then types the names and presses Return.
-        dialog->setDirectory(folder);
-        auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-        if (!edit) return dialog->reject();
-        edit->setText(keys);
-        QTest::keyClick(edit, Qt::Key_Return);
-    };
-    QTimer::singleShot(0, *drive);
+    auto script = std::make_shared<DialogScript>(
+        DialogScript{keys, QString::fromStdString(dir), &dialogDirectory, &dialogFilters});
+    QTimer::singleShot(0, [script] { driveFileDialog(script); });
 }
 
 bool WizardTest::dropFiles(HWND window, const std::vector<std::string>& paths) {
