@@ -288,7 +288,8 @@ void initPage(SettingsPage* p) {
     refresh(p, true);
 
     showStatus(p, true);
-    selectServerRadio(p->dlg, serverIsRunning() == 1);
+    // A server that is still starting counts as running: its Start radio.
+    selectServerRadio(p->dlg, settingsServerActive());
     EnableWindow(GetDlgItem(p->dlg, IDC_SET_EDIT), FALSE);
     EnableWindow(GetDlgItem(p->dlg, IDC_SET_DELETE), FALSE);
 
@@ -471,7 +472,7 @@ void apply(SettingsPage* p) {
     if (!p->changed) return;
     bool stop = IsDlgButtonChecked(p->dlg, IDC_SET_STOP) == BST_CHECKED;
     bool start = IsDlgButtonChecked(p->dlg, IDC_SET_START) == BST_CHECKED;
-    if (serverIsRunning() == 1 && stop) {
+    if (settingsServerActive() && stop) {
         if (pageMessageBox(p->dlg, "Are you sure you want to stop the Photo server?", MB_YESNO | MB_ICONQUESTION) ==
             IDYES) {
             SetDlgItemTextA(p->dlg, IDC_SET_STATUS, "Stopping...");
@@ -481,7 +482,7 @@ void apply(SettingsPage* p) {
             selectServerRadio(p->dlg, true);
         }
         showStatus(p, true);
-    } else if (serverIsRunning() != 1 && start) {
+    } else if (!settingsServerActive() && start) {
         settingsServerStart();
         showStatus(p, true);
     }

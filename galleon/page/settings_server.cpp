@@ -28,4 +28,9 @@ int settingsServerStart() {
     return 0;
 }
 
+bool settingsServerActive() {
+    if (serverIsRunning() == 1) return true;
+    return g_serverThread && WaitForSingleObject(g_serverThread, 0) == WAIT_TIMEOUT && !serverStopRequested();
+}
+
 void settingsServerStop() { serverStop(INFINITE); }

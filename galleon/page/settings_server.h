@@ -7,5 +7,7 @@
 // returns once it listens, once it has ended (it could not listen), or after
 // 3000 ms. 0, or -3 when the thread cannot be made.
 int settingsServerStart();
+// 1 while the listener listens or is still starting (its thread runs).
+bool settingsServerActive();
 // Stops the listener and waits for it.
 void settingsServerStop();

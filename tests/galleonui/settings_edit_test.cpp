@@ -67,7 +67,10 @@ TEST_F(EditSheetTest, RenamingACollectionAndChangingItsType) {
         HWND type = currentPage(sheet);
         EXPECT_EQ(text(type), "Type");
         EXPECT_EQ(IsDlgButtonChecked(type, IDC_TYPE_PHOTO), BST_CHECKED);
-        click(GetDlgItem(type, IDC_TYPE_FILE));
+        // On the radio's mark, where a user clicks.
+        RECT r{};
+        GetClientRect(GetDlgItem(type, IDC_TYPE_FILE), &r);
+        clickAt(GetDlgItem(type, IDC_TYPE_FILE), 8, r.bottom / 2);
         EXPECT_EQ(IsDlgButtonChecked(type, IDC_TYPE_FILE), BST_CHECKED);
         shot(sheet, "edit-type");
         clickTab(sheet, 1);
