@@ -98,7 +98,7 @@ TEST_F(WizardPreview, ButtonsTurnAndMirrorThePictureAndCaptionsBecomeSafeFileNam
         click(button(IDC_PREVIEW_NEXT));
         EXPECT_EQ(text(button(IDC_PREVIEW_FILE)), "gone.jpg");
         EXPECT_TRUE(IsWindowEnabled(button(IDC_PREVIEW_ROTATE))) << "a file that went away shows its type's icon";
-        uiinput::screenshot(sheet, "wizard-4-preview-none");
+        uiinput::screenshot(sheet, "wizard-4-preview-missing-file");
         click(button(IDC_PREVIEW_NEXT));
         EXPECT_EQ(text(button(IDC_PREVIEW_FILE)), "p1.jpg") << "Next >> wraps to the first";
 
