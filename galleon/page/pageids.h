@@ -80,6 +80,15 @@
 #define IDI_FLIP_HORIZONTAL 260
 #define IDI_FLIP_VERTICAL 261
 #define IDI_RESTORE 262
+// Wizard pictures: the side pictures of the pages and the type icons.
+#define IDB_WIZ_NAME 300
+#define IDB_WIZ_FILES 301
+#define IDB_WIZ_PASSWORD 302
+#define IDB_WIZ_COPY 303
+#define IDB_WIZ_FINISH 304
+#define IDI_WIZ_TYPE_PHOTO 305
+#define IDI_WIZ_TYPE_FILE 306
+#define IDI_WIZ_TYPE_MIXED 307
 
 // The plug-in's help file (galleon.hlp), written beside the configuration
 // file when it is not there yet.

@@ -18,6 +18,7 @@ typedef LRESULT(CALLBACK *WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef INT_PTR(CALLBACK *DLGPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void(CALLBACK *TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 typedef BOOL(CALLBACK *WNDENUMPROC)(HWND, LPARAM);
+typedef LRESULT(CALLBACK *HOOKPROC)(int code, WPARAM wParam, LPARAM lParam);
 typedef DWORD_PTR *PDWORD_PTR;
 
 
@@ -162,6 +163,16 @@ typedef struct tagMSG {
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 #define PM_NOYIELD 0x0002
+
+/* SetWindowsHookExA: only WH_GETMESSAGE is kept. Its procedures see every
+ * message GetMessageA, PeekMessageA or a modal loop takes from the queue
+ * (code HC_ACTION, wParam PM_REMOVE or PM_NOREMOVE, lParam the MSG, which
+ * they may change), and every mouse message of the thread's windows, which
+ * here reach the windows straight from the toolkit rather than through the
+ * queue (wParam PM_REMOVE; changes to the MSG are not seen), pointer moves
+ * with no button held included. */
+#define WH_GETMESSAGE 3
+#define HC_ACTION 0
 
 /* SendMessageTimeoutA */
 #define SMTO_NORMAL 0x0000
@@ -1025,6 +1036,12 @@ WINUSERAPI UINT WINAPI RegisterWindowMessageA(LPCSTR lpString);
 WINUSERAPI UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
 WINUSERAPI BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 WINUSERAPI SHORT WINAPI GetKeyState(int nVirtKey);
+/* Hooks (WH_GETMESSAGE only): hmod may be null; dwThreadId 0 hooks every
+ * thread of the process. The newest hook is called first; each passes the
+ * message on with CallNextHookEx. */
+WINUSERAPI HHOOK WINAPI SetWindowsHookExA(int idHook, HOOKPROC lpfn, HINSTANCE hmod, DWORD dwThreadId);
+WINUSERAPI BOOL WINAPI UnhookWindowsHookEx(HHOOK hhk);
+WINUSERAPI LRESULT WINAPI CallNextHookEx(HHOOK hhk, int nCode, WPARAM wParam, LPARAM lParam);
 WINUSERAPI SHORT WINAPI GetAsyncKeyState(int vKey);
 
 /* ---- Dialogs ------------------------------------------------------------ */

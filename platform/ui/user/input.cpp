@@ -4,6 +4,7 @@
 
 #include "core/app.h"
 #include "user/dialog.h"
+#include "user/hooks.h"
 #include "user/queue.h"
 #include "user/window.h"
 
@@ -117,6 +118,35 @@ LPARAM clientPoint(HWND hwnd, QWidget *receiver, const QPointF &local) {
     return MAKELPARAM(static_cast<WORD>(p.x()), static_cast<WORD>(p.y()));
 }
 
+// The message hooks see each mouse event once, as the message of the
+// innermost window under the pointer: Qt hands an event the widget ignores
+// on to its parents (a copy with the same time stamp), and shows pointer
+// moves with no button held to the application's filters even for widgets
+// that do not track the mouse.
+void hookMouse(HWND hwnd, QWidget *w, QMouseEvent *e) {
+    if (!hooksActive()) return;
+    UINT msg = mouseMessage(*e);
+    if (!msg) return;
+    struct Seen {
+        QEvent::Type type;
+        quint64 stamp;
+        QPointF global;
+        Qt::MouseButton button;
+        bool operator==(const Seen &) const = default;
+    };
+    static thread_local Seen last{QEvent::None, 0, {}, Qt::NoButton};
+    Seen now{e->type(), e->timestamp(), e->globalPosition(), e->button()};
+    if (now == last) return;
+    last = now;
+    if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK) {
+        auto win = windowGet(hwnd);
+        if (win && !(win->cls->style & CS_DBLCLKS)) msg -= 2;  // a second button-down
+    }
+    QPoint global = e->globalPosition().toPoint();
+    MSG m{hwnd, msg, mouseKeys(*e), clientPoint(hwnd, w, e->position()), GetTickCount(), POINT{global.x(), global.y()}};
+    hooksGetMessage(&m, PM_REMOVE);
+}
+
 bool isTopLevelFrame(QWidget *w, HWND hwnd) {
     auto win = windowGet(hwnd);
     return win && win->widget == w && !(win->style & WS_CHILD);
@@ -173,6 +203,7 @@ private:
 
     bool mouse(QWidget *w, QMouseEvent *e) {
         HWND hwnd = windowFromWidget(w);
+        if (hwnd) hookMouse(hwnd, w, e);
         if (hwnd && e->type() == QEvent::MouseMove) cursorPointerMoved(hwnd);
         auto win = windowGet(hwnd);
         if (!win || !win->cls->factory || win->proc.load() == win->cls->proc) return false;

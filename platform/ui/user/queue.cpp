@@ -5,6 +5,7 @@
 #include "user/remote_windows.h"
 
 #include "core/app.h"
+#include "user/hooks.h"
 #include "user/input.h"
 #include "user/window.h"
 
@@ -239,6 +240,7 @@ void runModalLoop(const std::function<bool()> &done, const std::function<bool(MS
     MSG msg;
     while (!done()) {
         queueRetrieve(&msg, nullptr, 0, 0, PM_REMOVE, true);
+        hooksGetMessage(&msg, PM_REMOVE);
         if (msg.message == WM_QUIT) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
@@ -284,13 +286,16 @@ WINUSERAPI BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, U
         return -1;
     }
     queueRetrieve(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, PM_REMOVE, true);
+    hooksGetMessage(lpMsg, PM_REMOVE);
     return lpMsg->message != WM_QUIT;
 }
 
 WINUSERAPI BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
                                     UINT wRemoveMsg) {
     if (!lpMsg) return FALSE;
-    return queueRetrieve(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg, false);
+    if (!queueRetrieve(lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, wRemoveMsg, false)) return FALSE;
+    hooksGetMessage(lpMsg, wRemoveMsg);
+    return TRUE;
 }
 
 WINUSERAPI BOOL WINAPI WaitMessage(void) {
