@@ -539,4 +539,47 @@ TEST_F(SettingsPageTest, AddSavesTheCollectionTheWizardMade) {
     EXPECT_EQ(httpGet(galleon.port, "/Pond+Life/", basicAuth("system", "lilies")).status, 200);
 }
 
+TEST_F(SettingsPageTest, TheWizardsFinishStartsTheServerAndThePageShowsIt) {
+    makeCollections("Enable=0\n");
+    galleon.writeFile("outside/plan.txt", "plan");
+    ASSERT_TRUE(openPage(0));
+    ASSERT_TRUE(checked(IDC_SET_STOP));
+    whenShown("Add Collection...", [&](HWND wizard) {
+        auto pageName = [&] { return text(currentPage(wizard)); };
+        ASSERT_TRUE(pumpUntil([&] { return pageName() == "Display Name"; }));
+        HWND name = GetDlgItem(currentPage(wizard), 10);
+        click(name);
+        typeText(name, "Plans");
+        auto next = [&](const char* page) {
+            HWND button = GetDlgItem(wizard, PSH_IDC_NEXT);
+            EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(button) && IsWindowVisible(button); }));
+            click(button);
+            return pumpUntil([&] { return pageName() == page; });
+        };
+        ASSERT_TRUE(next("Add Photos and Files"));
+        ASSERT_TRUE(dropFiles(currentPage(wizard), {galleon.path("outside/plan.txt")}));
+        ASSERT_TRUE(next("Collection Type"));
+        ASSERT_TRUE(next("Preview"));
+        ASSERT_TRUE(next("Password"));
+        click(GetDlgItem(currentPage(wizard), 12));  // public
+        ASSERT_TRUE(next("Copy Files"));
+        ASSERT_TRUE(next("Finish"));
+        EXPECT_EQ(IsDlgButtonChecked(currentPage(wizard), 20), BST_CHECKED) << "Start Photo Server";
+        HWND finish = GetDlgItem(wizard, PSH_IDC_FINISH);
+        EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(finish) && IsWindowVisible(finish); }));
+        click(finish);
+    });
+    click(item(IDC_SET_ADD));
+    ASSERT_TRUE(pumpUntil([] { return pendingSteps() == 0; }));
+    EXPECT_TRUE(checked(IDC_SET_START)) << "settingsPageServerStarted selects the Start radio";
+    EXPECT_FALSE(checked(IDC_SET_STOP));
+    EXPECT_TRUE(pumpUntil([&] { return status() == "Running"; })) << status();
+    EXPECT_EQ(rows(list())[rowOf("Plans")], (std::vector<std::string>{"Plans", "1", "File"}));
+    EXPECT_EQ(httpGet(galleon.port, "/Plans/").status, 200);
+    // Nothing changed on the page itself: an Apply asks nothing and stops nothing.
+    EXPECT_EQ(notify(PSN_APPLY), PSNRET_NOERROR);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(httpGet(galleon.port, "/Plans/").status, 200);
+}
+
 }  // namespace
