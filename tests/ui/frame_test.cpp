@@ -17,6 +17,7 @@ using namespace uitest;
 struct Sizing {
     WPARAM edge;
     RECT proposed;
+    RECT current;  // GetWindowRect meanwhile
 };
 std::vector<Sizing> g_sizings;
 int g_minimumWidth = 0;  // the window keeps at least this width, by moving its right edge
@@ -24,7 +25,9 @@ int g_minimumWidth = 0;  // the window keeps at least this width, by moving its 
 LRESULT CALLBACK sizingProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     if (m == WM_SIZING) {
         auto *r = reinterpret_cast<RECT *>(l);
-        g_sizings.push_back({w, *r});
+        RECT current{};
+        GetWindowRect(h, &current);
+        g_sizings.push_back({w, *r, current});
         if (r->right - r->left < g_minimumWidth) r->right = r->left + g_minimumWidth;
         return TRUE;
     }
@@ -76,6 +79,9 @@ TEST_F(WindowSizing, TheDraggedEdgeAndTheProposedRectangleReachTheWindow) {
     EXPECT_EQ(g_sizings[0].proposed.left, before.left);
     EXPECT_EQ(g_sizings[0].proposed.right - g_sizings[0].proposed.left, 360);
     EXPECT_EQ(g_sizings[0].proposed.bottom - g_sizings[0].proposed.top, 240);
+    // Meanwhile the window is still as it was when the user began.
+    EXPECT_EQ(g_sizings[0].current.right - g_sizings[0].current.left, 300);
+    EXPECT_EQ(g_sizings[0].current.left, before.left);
 
     // The left border: the left edge moves, the right one stays.
     g_sizings.clear();

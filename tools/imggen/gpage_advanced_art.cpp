@@ -53,14 +53,14 @@ void networkIcon(Canvas& c) {
 void optionsIcon(Canvas& c) {
     double k = c.width() / 32.0;
     for (int i = 0; i < 8; ++i) {
-        double a = i * 3.14159265 / 4;
-        double cx = 16 + 11.5 * std::cos(a), cy = 16 + 11.5 * std::sin(a);
-        c.line(16 * k, 16 * k, cx * k, cy * k, 6.5 * k, kSteel);
+        double a = i * 3.14159265 / 4 + 3.14159265 / 8;
+        double x = 16 + 14.5 * std::cos(a), y = 16 + 14.5 * std::sin(a);
+        c.line(16 * k, 16 * k, x * k, y * k, 5.5 * k, kSteel);
     }
     c.ellipse(16 * k, 16 * k, 11 * k, 11 * k, kSteel);
-    c.ellipse(16 * k, 16 * k, 9 * k, 9 * k, kSteelLight);
-    c.ellipse(16 * k, 16 * k, 4.5 * k, 4.5 * k, kBlue);
-    c.ellipse(16 * k, 16 * k, 2.6 * k, 2.6 * k, kWhite);
+    c.ellipse(16 * k, 16 * k, 9.5 * k, 9.5 * k, kSteelLight);
+    c.ellipse(16 * k, 16 * k, 5 * k, 5 * k, kBlue);
+    c.ellipse(16 * k, 16 * k, 2.8 * k, 2.8 * k, kWhite);
 }
 
 // A ruled sheet with a bound spine: the Log page.

@@ -230,6 +230,7 @@ WINUSERAPI BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeig
 WINUSERAPI BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
     auto w = need(hWnd);
     if (!w || !lpRect) return FALSE;
+    if (sizingRectBefore(hWnd, lpRect)) return TRUE;
     QWidget *wid = w->widget;
     QPoint origin = wid->isWindow() ? wid->pos() : wid->mapToGlobal(QPoint(0, 0));
     *lpRect = toRect(QRect(origin, wid->size()));

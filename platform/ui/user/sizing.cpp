@@ -20,6 +20,13 @@ constexpr const char *kPlacedSizes = "platformPlacedSizes";
 constexpr const char *kLastGeometry = "platformSizingGeometry";
 constexpr int kPlacedKept = 4;
 
+// The window whose WM_SIZING is being sent, and its rectangle before.
+struct SizingNow {
+    HWND hwnd = nullptr;
+    RECT before{};
+};
+thread_local SizingNow sizingNow;
+
 // The frame's rectangle as GetWindowRect gives it. Qt tells the widget of a
 // resize before it tells it of the move that came with it (a left border
 // drag), so the position is the native window's, which has both already.
@@ -54,7 +61,10 @@ void userResized(QWidget *frame, HWND hwnd, const QRect &before) {
     if (!edge) return;
     RECT proposed{now.left(), now.top(), now.left() + now.width(), now.top() + now.height()};
     RECT asked = proposed;
+    SizingNow saved = sizingNow;
+    sizingNow = SizingNow{hwnd, RECT{before.left(), before.top(), before.left() + before.width(), before.top() + before.height()}};
     SendMessageA(hwnd, WM_SIZING, edge, reinterpret_cast<LPARAM>(&proposed));
+    sizingNow = saved;
     if (proposed.left == asked.left && proposed.top == asked.top && proposed.right == asked.right &&
         proposed.bottom == asked.bottom)
         return;
@@ -68,6 +78,12 @@ void userResized(QWidget *frame, HWND hwnd, const QRect &before) {
 }
 
 }  // namespace
+
+bool sizingRectBefore(HWND hwnd, RECT *rect) {
+    if (!hwnd || hwnd != sizingNow.hwnd) return false;
+    *rect = sizingNow.before;
+    return true;
+}
 
 void sizingPlaced(QWidget *frame) {
     if (!frame) return;

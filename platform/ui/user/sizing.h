@@ -5,6 +5,8 @@
 // new geometry, and a rectangle the procedure changes is applied at once.
 #pragma once
 
+#include <windows.h>
+
 class QEvent;
 class QWidget;
 
@@ -17,5 +19,10 @@ void sizingPlaced(QWidget *frame);
 
 // Resize and move events of a top-level window's frame.
 void sizingFrameEvent(QWidget *frame, QEvent *event);
+
+// While WM_SIZING is being sent for hwnd: the window's rectangle from before
+// the resize (GetWindowRect answers it, as the window had not been resized
+// yet when the user began), and true.
+bool sizingRectBefore(HWND hwnd, RECT *rect);
 
 }  // namespace platform::ui
