@@ -9,6 +9,11 @@
 constexpr int LOGMOD_WINDOW_LINES = 250;
 
 int logmodInit(const char* path, HWND window);
+// Shows the last lines of the log in a list box and the new records as they
+// are written. The box is only ever changed on its own thread: a record
+// written on another thread reaches it through a message posted to it, so a
+// writer never waits for the user-interface thread. The box is detached by
+// logmodDetachWindow, by the next attachment, and when it is destroyed.
 int logmodAttachWindow(HWND window);
 int logmodDetachWindow();
 // printf rules, after the first "%z" has been replaced by the date text.

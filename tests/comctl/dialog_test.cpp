@@ -1,9 +1,12 @@
 // The common controls in a dialog template (named by class), filled and
 // photographed: build/<cfg>/screenshots/controls/comctl-dialog.png.
 #include "ctltest.h"
+#include "uitest.h"
 
 #include <QDir>
 #include <QImage>
+#include <QLineEdit>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +131,82 @@ TEST(ComctlDialog, TemplateNamesTheControlsAndTheyDrawFilled) {
     EXPECT_TRUE(green);
     DestroyWindow(dlg);
     ImageList_Destroy(images);
+}
+
+// A label edited in place in a dialog: Enter ends the edit and Escape
+// cancels it, instead of pressing the dialog's default or Cancel button.
+struct EditDialog {
+    std::vector<int> commands;
+    std::vector<std::string> ends;  // the text of each LVN_ENDLABELEDIT, "(cancelled)" without one
+};
+EditDialog *editDialog = nullptr;
+
+INT_PTR CALLBACK editProc(HWND dlg, UINT msg, WPARAM w, LPARAM l) {
+    if (msg == WM_INITDIALOG) return TRUE;
+    if (msg == WM_COMMAND && (LOWORD(w) == IDOK || LOWORD(w) == IDCANCEL)) {
+        editDialog->commands.push_back(LOWORD(w));
+        return TRUE;
+    }
+    if (msg == WM_NOTIFY && reinterpret_cast<NMHDR *>(l)->code == LVN_ENDLABELEDITA) {
+        auto *info = reinterpret_cast<NMLVDISPINFOA *>(l);
+        editDialog->ends.push_back(info->item.pszText ? info->item.pszText : "(cancelled)");
+        SetWindowLongPtrA(dlg, DWLP_MSGRESULT, TRUE);
+        return TRUE;
+    }
+    return FALSE;
+}
+
+TEST(ComctlDialog, AnInPlaceEditTakesEnterAndEscapeBeforeTheDialogsButtons) {
+    EditDialog seen;
+    editDialog = &seen;
+    NamedTemplate t(200, 120, "Labels");
+    t.item(WC_LISTVIEWA, "", 10, WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS, 5, 5, 190, 90)
+        .item("BUTTON", "OK", IDOK, BS_DEFPUSHBUTTON | WS_TABSTOP, 90, 100, 50, 14)
+        .item("BUTTON", "Cancel", IDCANCEL, BS_PUSHBUTTON | WS_TABSTOP, 145, 100, 50, 14);
+    HWND dlg = CreateDialogIndirectParamA(nullptr, t.get(), nullptr, editProc, 0);
+    ASSERT_TRUE(dlg);
+    ShowWindow(dlg, SW_SHOW);
+    HWND list = GetDlgItem(dlg, 10);
+    LVCOLUMNA column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH;
+    column.pszText = const_cast<LPSTR>("Host");
+    column.cx = 150;
+    ListView_InsertColumn(list, 0, &column);
+    LVITEMA item{};
+    item.mask = LVIF_TEXT;
+    item.pszText = const_cast<LPSTR>("10.0.0.1");
+    ListView_InsertItem(list, &item);
+
+    auto editor = [&] {
+        SendMessageA(list, LVM_EDITLABELA, 0, 0);
+        return qobject_cast<QLineEdit *>(QApplication::focusWidget());
+    };
+    QLineEdit *edit = editor();
+    ASSERT_NE(edit, nullptr);
+    edit->selectAll();
+    QTest::keyClicks(edit, "10.0.0.2");
+    QTest::keyClick(edit, Qt::Key_Return);
+    EXPECT_TRUE(uitest::pumpUntil([&] { return !seen.ends.empty(); }, 2000));
+    EXPECT_EQ(seen.ends, std::vector<std::string>{"10.0.0.2"});
+    char text[32] = "";
+    ListView_GetItemText(list, 0, 0, text, sizeof text);
+    EXPECT_STREQ(text, "10.0.0.2");
+
+    edit = editor();
+    ASSERT_NE(edit, nullptr);
+    QTest::keyClicks(edit, "x");
+    QTest::keyClick(edit, Qt::Key_Escape);
+    EXPECT_TRUE(uitest::pumpUntil([&] { return seen.ends.size() > 1; }, 2000));
+    ASSERT_EQ(seen.ends.size(), 2u);
+    EXPECT_EQ(seen.ends[1], "(cancelled)");
+    EXPECT_TRUE(seen.commands.empty());
+
+    // Without an editor the keys are the dialog's again.
+    SetFocus(list);
+    QTest::keyClick(ctltest::widgetOf(list), Qt::Key_Return);
+    EXPECT_EQ(seen.commands, std::vector<int>{IDOK});
+    DestroyWindow(dlg);
+    editDialog = nullptr;
 }
 
 }  // namespace

@@ -117,6 +117,7 @@ typedef struct tagMSG {
 #define WM_PARENTNOTIFY 0x0210
 #define WM_ENTERMENULOOP 0x0211
 #define WM_EXITMENULOOP 0x0212
+#define WM_SIZING 0x0214
 #define WM_CAPTURECHANGED 0x0215
 #define WM_MOUSELEAVE 0x02A3
 #define WM_DROPFILES 0x0233
@@ -127,6 +128,22 @@ typedef struct tagMSG {
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1
 #define SIZE_MAXIMIZED 2
+
+/* WM_SETICON wParam */
+#define ICON_SMALL 0
+#define ICON_BIG 1
+
+/* WM_SIZING wParam: the edge or corner the user drags; lParam is the
+ * proposed window rectangle (screen coordinates), which the procedure may
+ * change. Sent while the user resizes a top-level window. */
+#define WMSZ_LEFT 1
+#define WMSZ_RIGHT 2
+#define WMSZ_TOP 3
+#define WMSZ_TOPLEFT 4
+#define WMSZ_TOPRIGHT 5
+#define WMSZ_BOTTOM 6
+#define WMSZ_BOTTOMLEFT 7
+#define WMSZ_BOTTOMRIGHT 8
 
 /* Mouse key state in wParam */
 #define MK_LBUTTON 0x0001
@@ -901,6 +918,10 @@ typedef struct tagACCEL {
 #define IDC_WAIT ((LPCSTR)(ULONG_PTR)32514)
 #define IDC_CROSS ((LPCSTR)(ULONG_PTR)32515)
 #define IDC_UPARROW ((LPCSTR)(ULONG_PTR)32516)
+#define IDC_SIZENWSE ((LPCSTR)(ULONG_PTR)32642)
+#define IDC_SIZENESW ((LPCSTR)(ULONG_PTR)32643)
+#define IDC_SIZEWE ((LPCSTR)(ULONG_PTR)32644)
+#define IDC_SIZENS ((LPCSTR)(ULONG_PTR)32645)
 #define IDC_SIZEALL ((LPCSTR)(ULONG_PTR)32646)
 #define IDC_NO ((LPCSTR)(ULONG_PTR)32648)
 #define IDC_HAND ((LPCSTR)(ULONG_PTR)32649)

@@ -337,7 +337,14 @@ LRESULT CALLBACK listViewProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         lv->view()->viewport()->setUpdatesEnabled(wParam != 0);
         if (wParam) lv->view()->viewport()->update();
         return 0;
-    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_GETDLGCODE: {
+        // While a label is edited in place, its editor takes every key:
+        // Enter ends the edit and Escape cancels it, as in an edit control
+        // that wants all keys, instead of pressing the dialog's buttons.
+        QWidget *focus = QApplication::focusWidget();
+        bool editing = focus && focus != lv->view() && lv->view()->isAncestorOf(focus);
+        return DLGC_WANTARROWS | DLGC_WANTCHARS | (editing ? DLGC_WANTALLKEYS | DLGC_WANTMESSAGE : 0);
+    }
     case WM_NOTIFY: {
         // The header's notifications go on to the list view's parent.
         auto *hdr = reinterpret_cast<NMHDR *>(lParam);

@@ -85,6 +85,10 @@ Qt::CursorShape shapeOf(uintptr_t id, bool *known) {
     case 32514: return Qt::WaitCursor;
     case 32515: return Qt::CrossCursor;
     case 32516: return Qt::UpArrowCursor;
+    case 32642: return Qt::SizeFDiagCursor;
+    case 32643: return Qt::SizeBDiagCursor;
+    case 32644: return Qt::SizeHorCursor;
+    case 32645: return Qt::SizeVerCursor;
     case 32646: return Qt::SizeAllCursor;
     case 32648: return Qt::ForbiddenCursor;
     case 32649: return Qt::PointingHandCursor;

@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
+#include <QPixmap>
 #include <QMetaObject>
 
 namespace platform::ui {
@@ -67,6 +69,13 @@ WINUSERAPI LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPA
         int i = wParam ? 1 : 0;
         HICON old = w->icons[i];
         w->icons[i] = reinterpret_cast<HICON>(lParam);
+        // A top-level window shows its icons in the desktop's frame and task list.
+        if (!(w->style & WS_CHILD) && w->widget) {
+            QIcon shown;
+            for (HICON icon : w->icons)
+                if (icon) shown.addPixmap(QPixmap::fromImage(gdiIconImage(icon)));
+            w->widget->setWindowIcon(shown);
+        }
         return reinterpret_cast<LRESULT>(old);
     }
     case WM_GETICON: return reinterpret_cast<LRESULT>(w->icons[wParam ? 1 : 0]);

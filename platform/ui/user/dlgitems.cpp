@@ -52,6 +52,7 @@ void moveFocus(HWND to) {
 
 // Enter or Escape: the command they stand for; true if handled.
 bool commandKey(HWND dlg, HWND focus, WPARAM vk, LRESULT code) {
+    if (code & DLGC_WANTMESSAGE) return false;  // the control takes this key itself
     if (vk == VK_ESCAPE) {
         SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDCANCEL)));

@@ -2,6 +2,7 @@
 // rectangle helpers. Positions of child windows are in their parent's client
 // coordinates; a top-level window's rectangle is its Qt window's (the
 // desktop's decoration is not counted).
+#include "user/sizing.h"
 #include "user/window.h"
 
 #include "core/app.h"
@@ -201,7 +202,10 @@ WINUSERAPI BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int 
         QWidget *wid = w->widget;
         if (!wid) return;
         if (!(uFlags & SWP_NOMOVE)) wid->move(X, Y);
-        if (!(uFlags & SWP_NOSIZE)) wid->resize(std::max(cx, 0), std::max(cy, 0));
+        if (!(uFlags & SWP_NOSIZE)) {
+            wid->resize(std::max(cx, 0), std::max(cy, 0));
+            if (wid->isWindow()) sizingPlaced(wid);
+        }
         if (!(uFlags & SWP_NOZORDER)) {
             if (hWndInsertAfter == HWND_TOP || hWndInsertAfter == HWND_TOPMOST) wid->raise();
             else if (hWndInsertAfter == HWND_BOTTOM) wid->lower();
@@ -226,6 +230,7 @@ WINUSERAPI BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeig
 WINUSERAPI BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
     auto w = need(hWnd);
     if (!w || !lpRect) return FALSE;
+    if (sizingRectBefore(hWnd, lpRect)) return TRUE;
     QWidget *wid = w->widget;
     QPoint origin = wid->isWindow() ? wid->pos() : wid->mapToGlobal(QPoint(0, 0));
     *lpRect = toRect(QRect(origin, wid->size()));

@@ -6,6 +6,7 @@
 #include "user/dialog.h"
 #include "user/hooks.h"
 #include "user/queue.h"
+#include "user/sizing.h"
 #include "user/window.h"
 
 #include <QApplication>
@@ -172,6 +173,11 @@ protected:
             return close(static_cast<QWidget *>(obj), static_cast<QCloseEvent *>(e));
         case QEvent::Leave:
             left(static_cast<QWidget *>(obj));
+            return false;
+        case QEvent::Resize:
+        case QEvent::Move:
+            if (auto *w = static_cast<QWidget *>(obj); w->isWindow() && isTopLevelFrame(w, windowFromWidget(w)))
+                sizingFrameEvent(w, e);
             return false;
         default: return false;
         }

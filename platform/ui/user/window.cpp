@@ -5,6 +5,7 @@
 #include "core/app.h"
 #include "user/input.h"
 #include "user/queue.h"
+#include "user/sizing.h"
 #include "user/remote_windows.h"
 
 #include <QApplication>
@@ -86,6 +87,7 @@ void placeWindow(WindowObject &w, int x, int y, int cx, int cy) {
     } else {
         w.widget->move(x, y);
         w.widget->resize(cx, cy);
+        sizingPlaced(w.widget);
     }
 }
 
