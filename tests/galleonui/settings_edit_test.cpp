@@ -12,6 +12,8 @@
 #include "settings_helpers.h"
 #include "settings_ids.h"
 
+#include <gd.h>
+
 using namespace galleonui;
 using namespace uiinput;
 namespace fs = std::filesystem;
@@ -375,6 +377,209 @@ TEST_F(EditSheetTest, TheFilesListFollowsTheFolderAndShowsSizes) {
         click(GetDlgItem(sheet, IDCANCEL));
     });
     EXPECT_EQ(shellOpened(), (std::vector<std::string>{"open\tfile://" + galleon.path("Collections/Sizes")}));
+}
+
+
+// The size of the JPEG at path, 0 x 0 when it is not one.
+std::pair<int, int> jpegSize(const std::string& path) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return {0, 0};
+    gdImagePtr im = gdImageCreateFromJpeg(f);
+    std::fclose(f);
+    if (!im) return {0, 0};
+    std::pair<int, int> size{gdImageSX(im), gdImageSY(im)};
+    gdImageDestroy(im);
+    return size;
+}
+
+TEST_F(EditSheetTest, ThePhotoEditorRenamesAndTurnsAPhoto) {
+    makeCollections();
+    writeJpeg(galleon.path("Collections/Holiday/beach.jpg"), 60, 40);
+    ASSERT_TRUE(openPage(0));
+    bool edited = false;
+    editCollection("Holiday", [&](HWND sheet) {
+        clickTab(sheet, 3);
+        HWND files = currentPage(sheet);
+        clickRow(GetDlgItem(files, IDC_FILES_LIST), fileRow(files, "beach.jpg"));
+        whenShownBeside("Edit Collection...", sheet, [&](HWND editor) {
+            edited = true;
+            EXPECT_EQ(text(GetDlgItem(editor, 10)), "beach.jpg");
+            HWND caption = GetDlgItem(editor, 12);
+            EXPECT_EQ(text(caption), "beach");
+            replaceText(caption, "shore");
+            click(GetDlgItem(editor, 102));  // rotate a quarter turn counter-clockwise
+            shot(editor, "edit-files-photo-editor");
+            click(GetDlgItem(editor, 120));  // OK
+        });
+        click(GetDlgItem(files, IDC_FILES_EDIT));
+        EXPECT_FALSE(besideStepPending());
+        EXPECT_TRUE(pumpUntil([&] { return fileRow(files, "shore.jpg") >= 0; }));
+        EXPECT_TRUE(pumpUntil([&] { return fileRow(files, "beach.jpg") < 0; }));
+        click(GetDlgItem(sheet, IDOK));
+    });
+    EXPECT_TRUE(edited);
+    EXPECT_FALSE(fs::exists(galleon.path("Collections/Holiday/beach.jpg")));
+    EXPECT_FALSE(fs::exists(galleon.path("Collections/Holiday/beach.tmb"))) << "the old thumbnail goes with it";
+    EXPECT_EQ(jpegSize(galleon.path("Collections/Holiday/shore.jpg")), (std::pair<int, int>{40, 60})) << "turned";
+    EXPECT_TRUE(fs::exists(galleon.path("Collections/Holiday/shore.tmb")));
+    DWORD attrs = GetFileAttributesA(galleon.path("Collections/Holiday/shore.tmb").c_str());
+    EXPECT_TRUE(attrs != INVALID_FILE_ATTRIBUTES && (attrs & FILE_ATTRIBUTE_HIDDEN));
+}
+
+TEST_F(EditSheetTest, TheEditorRenamesAFileThatIsNoPhoto) {
+    makeCollections();
+    ASSERT_TRUE(openPage(0));
+    editCollection("Misc", [&](HWND sheet) {
+        clickTab(sheet, 3);
+        HWND files = currentPage(sheet);
+        clickRow(GetDlgItem(files, IDC_FILES_LIST), fileRow(files, "notes.txt"));
+        whenShownBeside("Edit Collection...", sheet, [&](HWND editor) {
+            replaceText(GetDlgItem(editor, 12), "memo");
+            click(GetDlgItem(editor, 120));
+        });
+        click(GetDlgItem(files, IDC_FILES_EDIT));
+        EXPECT_TRUE(pumpUntil([&] { return fileRow(files, "memo.txt") >= 0; }));
+        click(GetDlgItem(sheet, IDCANCEL));
+    });
+    EXPECT_EQ(galleon.readFile("Collections/Misc/memo.txt"), "notes");
+    EXPECT_FALSE(fs::exists(galleon.path("Collections/Misc/notes.txt")));
+}
+
+TEST_F(EditSheetTest, AddRunsTheWizardOnTheCollection) {
+    makeCollections();
+    writeJpeg(galleon.path("outside/garden.jpg"), 50, 30);
+    ASSERT_TRUE(openPage(0));
+    ASSERT_TRUE(galleon.waitRunning());
+    resetShellLog();
+    bool finished = false;
+    editCollection("Holiday", [&](HWND sheet) {
+        clickTab(sheet, 3);
+        HWND files = currentPage(sheet);
+        whenShown("Add Collection...", [&](HWND wizard) {
+            auto pageName = [&] { return text(currentPage(wizard)); };
+            ASSERT_TRUE(pumpUntil([&] { return pageName() == "Add Photos and Files"; })) << pageName();
+            EXPECT_FALSE(IsWindowEnabled(GetDlgItem(wizard, PSH_IDC_BACK))) << "the first page has no Back";
+            ASSERT_TRUE(dropFiles(currentPage(wizard), {galleon.path("outside/garden.jpg")}));
+            EXPECT_EQ(rows(GetDlgItem(currentPage(wizard), 10)).size(), 1u);
+            EXPECT_EQ(text(GetDlgItem(currentPage(wizard), 11)), "1 item selected in your collection");
+            auto next = [&](const char* name) {
+                HWND button = GetDlgItem(wizard, PSH_IDC_NEXT);
+                EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(button) && IsWindowVisible(button); }));
+                click(button);
+                return pumpUntil([&] { return pageName() == name; });
+            };
+            ASSERT_TRUE(next("Preview"));
+            ASSERT_TRUE(next("Copy Files"));
+            ASSERT_TRUE(next("Finish")) << "publishing never ended";
+            HWND finish = GetDlgItem(wizard, PSH_IDC_FINISH);
+            EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(finish) && IsWindowVisible(finish); }));
+            finished = true;
+            click(finish);
+        });
+        click(GetDlgItem(files, IDC_FILES_ADD));
+        EXPECT_EQ(pendingSteps(), 0);
+        EXPECT_TRUE(pumpUntil([&] { return fileRow(files, "garden.jpg") >= 0; })) << "published into the collection";
+        click(GetDlgItem(sheet, IDOK));
+    });
+    EXPECT_TRUE(finished);
+    EXPECT_TRUE(fs::exists(galleon.path("Collections/Holiday/garden.jpg")));
+    EXPECT_TRUE(fs::exists(galleon.path("Collections/Holiday/garden.tmb")));
+    EXPECT_EQ(rows(list())[rowOf("Holiday")][1], "3");
+    EXPECT_NE(ini().find("Holiday=Photo"), std::string::npos) << "the type stays";
+}
+
+TEST_F(SettingsPageTest, AddSavesTheCollectionTheWizardMade) {
+    startGalleon();
+    writeJpeg(galleon.path("outside/pond.jpg"), 50, 30);
+    galleon.writeFile("outside/list.txt", "list");
+    ASSERT_TRUE(openPage(0));
+    ASSERT_TRUE(galleon.waitRunning());
+    EXPECT_EQ(rows(list()).size(), 0u);
+    bool finished = false;
+    whenShown("Add Collection...", [&](HWND wizard) {
+        auto pageName = [&] { return text(currentPage(wizard)); };
+        ASSERT_TRUE(pumpUntil([&] { return pageName() == "Display Name"; }));
+        HWND name = GetDlgItem(currentPage(wizard), 10);
+        click(name);
+        typeText(name, "Pond Life");
+        auto next = [&](const char* page) {
+            HWND button = GetDlgItem(wizard, PSH_IDC_NEXT);
+            EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(button) && IsWindowVisible(button); }));
+            click(button);
+            return pumpUntil([&] { return pageName() == page; });
+        };
+        ASSERT_TRUE(next("Add Photos and Files"));
+        ASSERT_TRUE(dropFiles(currentPage(wizard), {galleon.path("outside/pond.jpg"), galleon.path("outside/list.txt")}));
+        ASSERT_TRUE(next("Collection Type"));
+        EXPECT_EQ(IsDlgButtonChecked(currentPage(wizard), 12), BST_CHECKED) << "a photo and a file: Mixed";
+        ASSERT_TRUE(next("Preview"));
+        ASSERT_TRUE(next("Password"));
+        HWND page = currentPage(wizard);
+        click(GetDlgItem(page, 10));
+        typeText(GetDlgItem(page, 10), "lilies");
+        click(GetDlgItem(page, 11));
+        typeText(GetDlgItem(page, 11), "lilies");
+        ASSERT_TRUE(next("Copy Files"));
+        ASSERT_TRUE(next("Finish"));
+        HWND finish = GetDlgItem(wizard, PSH_IDC_FINISH);
+        EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(finish) && IsWindowVisible(finish); }));
+        finished = true;
+        click(finish);
+    });
+    click(item(IDC_SET_ADD));
+    ASSERT_TRUE(pumpUntil([] { return pendingSteps() == 0; }));
+    ASSERT_TRUE(finished);
+    // Saved on Finish: the type key, the password, and the new row.
+    EXPECT_TRUE(pumpUntil([&] { return rowOf("Pond Life") >= 0; }));
+    ASSERT_GE(rowOf("Pond Life"), 0);
+    EXPECT_EQ(rows(list())[rowOf("Pond Life")], (std::vector<std::string>{"Pond Life", "2", "Mixed"}));
+    EXPECT_EQ(rowImage(list(), rowOf("Pond Life")), 4) << "protected";
+    EXPECT_NE(galleon.readFile("cradle.ini").find("Pond Life=Mixed"), std::string::npos) << galleon.readFile("cradle.ini");
+    EXPECT_EQ(httpGet(galleon.port, "/Pond+Life/").status, 401);
+    EXPECT_EQ(httpGet(galleon.port, "/Pond+Life/", basicAuth("system", "lilies")).status, 200);
+}
+
+TEST_F(SettingsPageTest, TheWizardsFinishStartsTheServerAndThePageShowsIt) {
+    makeCollections("Enable=0\n");
+    galleon.writeFile("outside/plan.txt", "plan");
+    ASSERT_TRUE(openPage(0));
+    ASSERT_TRUE(checked(IDC_SET_STOP));
+    whenShown("Add Collection...", [&](HWND wizard) {
+        auto pageName = [&] { return text(currentPage(wizard)); };
+        ASSERT_TRUE(pumpUntil([&] { return pageName() == "Display Name"; }));
+        HWND name = GetDlgItem(currentPage(wizard), 10);
+        click(name);
+        typeText(name, "Plans");
+        auto next = [&](const char* page) {
+            HWND button = GetDlgItem(wizard, PSH_IDC_NEXT);
+            EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(button) && IsWindowVisible(button); }));
+            click(button);
+            return pumpUntil([&] { return pageName() == page; });
+        };
+        ASSERT_TRUE(next("Add Photos and Files"));
+        ASSERT_TRUE(dropFiles(currentPage(wizard), {galleon.path("outside/plan.txt")}));
+        ASSERT_TRUE(next("Collection Type"));
+        ASSERT_TRUE(next("Preview"));
+        ASSERT_TRUE(next("Password"));
+        click(GetDlgItem(currentPage(wizard), 12));  // public
+        ASSERT_TRUE(next("Copy Files"));
+        ASSERT_TRUE(next("Finish"));
+        EXPECT_EQ(IsDlgButtonChecked(currentPage(wizard), 20), BST_CHECKED) << "Start Photo Server";
+        HWND finish = GetDlgItem(wizard, PSH_IDC_FINISH);
+        EXPECT_TRUE(pumpUntil([&] { return IsWindowEnabled(finish) && IsWindowVisible(finish); }));
+        click(finish);
+    });
+    click(item(IDC_SET_ADD));
+    ASSERT_TRUE(pumpUntil([] { return pendingSteps() == 0; }));
+    EXPECT_TRUE(checked(IDC_SET_START)) << "settingsPageServerStarted selects the Start radio";
+    EXPECT_FALSE(checked(IDC_SET_STOP));
+    EXPECT_TRUE(pumpUntil([&] { return status() == "Running"; })) << status();
+    EXPECT_EQ(rows(list())[rowOf("Plans")], (std::vector<std::string>{"Plans", "1", "File"}));
+    EXPECT_EQ(httpGet(galleon.port, "/Plans/").status, 200);
+    // Nothing changed on the page itself: an Apply asks nothing and stops nothing.
+    EXPECT_EQ(notify(PSN_APPLY), PSNRET_NOERROR);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(httpGet(galleon.port, "/Plans/").status, 200);
 }
 
 }  // namespace

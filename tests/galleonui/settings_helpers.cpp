@@ -238,15 +238,13 @@ bool dropFiles(HWND window, const std::vector<std::string>& paths) {
     if (!enter.isAccepted()) return false;
     QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(target, &drop);
-    MSG m;
-    for (int i = 0; i < 100 && PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE); ++i) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
-    }
+    // WM_DROPFILES is posted: let it arrive.
+    uiinput::pumpUntil([] { return false; }, 150);
     return drop.isAccepted();
 }
 
 void writeJpeg(const std::string& path, int w, int h) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     gdImagePtr im = gdImageCreateTrueColor(w, h);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) gdImageSetPixel(im, x, y, gdTrueColor((x * 255) / w, (y * 255) / h, 128));
@@ -264,6 +262,40 @@ std::string todayFolder() {
     GetLocalTime(&now);
     return std::string(months[now.wMonth - 1]) + " " + std::to_string(now.wDay) + ", " + std::to_string(now.wYear);
 }
+
+namespace {
+
+struct BesideStep {
+    std::string caption;
+    HWND exclude = nullptr;
+    std::function<void(HWND)> step;
+    UINT_PTR timer = 0;
+};
+BesideStep* g_beside = nullptr;
+
+void CALLBACK besideTick(HWND, UINT, UINT_PTR, DWORD) {
+    BesideStep* b = g_beside;
+    if (!b) return;
+    for (HWND w = FindWindowExA(nullptr, nullptr, nullptr, b->caption.c_str()); w;
+         w = FindWindowExA(nullptr, w, nullptr, b->caption.c_str())) {
+        if (w == b->exclude || !IsWindowVisible(w)) continue;
+        g_beside = nullptr;
+        KillTimer(nullptr, b->timer);
+        b->step(w);
+        delete b;
+        return;
+    }
+}
+
+}  // namespace
+
+void whenShownBeside(const char* caption, HWND exclude, std::function<void(HWND)> step) {
+    delete g_beside;
+    g_beside = new BesideStep{caption, exclude, std::move(step), 0};
+    g_beside->timer = SetTimer(nullptr, 0, 20, besideTick);
+}
+
+bool besideStepPending() { return g_beside != nullptr; }
 
 HWND currentPage(HWND sheet) { return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0)); }
 

@@ -67,6 +67,13 @@ bool dropFiles(HWND window, const std::vector<std::string>& paths);
 // A small JPEG photo of w x h pixels written with gd.
 void writeJpeg(const std::string& path, int w, int h);
 
+// Runs step once, from whatever loop runs, when a visible top-level window
+// with the caption other than exclude shows (the photo editor has the
+// caption of the Edit Collection sheet it opens over).
+void whenShownBeside(const char* caption, HWND exclude, std::function<void(HWND)> step);
+// True while such a step waits.
+bool besideStepPending();
+
 // The sheet's current page (PSM_GETCURRENTPAGEHWND).
 HWND currentPage(HWND sheet);
 // Shows the sheet's page by index with a click on its tab.

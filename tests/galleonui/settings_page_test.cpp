@@ -447,4 +447,21 @@ TEST_F(SettingsPageTest, NotificationFiveCancelsThePagesSheet) {
     EXPECT_TRUE(pressedButtons.empty()) << "no page, nothing to cancel";
 }
 
+TEST_F(SettingsPageTest, AdvancedOpensTheOptionsSecurityAndLogPages) {
+    makeCollections();
+    ASSERT_TRUE(openPage(0));
+    std::vector<std::string> titles;
+    whenShown("Advanced...", [&](HWND sheet) {
+        for (int i = 0; i < 3; ++i) {
+            clickTab(sheet, i);
+            titles.push_back(text(currentPage(sheet)));
+        }
+        shot(sheet, "settings-advanced-sheet");
+        click(GetDlgItem(sheet, IDCANCEL));
+    });
+    click(item(IDC_SET_ADVANCED));
+    ASSERT_TRUE(pumpUntil([] { return pendingSteps() == 0; }));
+    EXPECT_EQ(titles, (std::vector<std::string>{"Advanced", "Security", "Log"}));
+}
+
 }  // namespace
