@@ -2,6 +2,7 @@
 // clicked by xdotool, an outside program, so the clicks travel through the X
 // server, Qt's event loop inside GetMessageA and the widgets.
 #include "uitest.h"
+#include "display_probe.h"
 
 #include <QWindow>
 
@@ -72,4 +73,16 @@ TEST(Xvfb, ARealDialogIsClickedThroughTheXServer) {
     click(GetDlgItem(dlg, IDOK));
     ASSERT_TRUE(pumpUntil([] { return commands.back() == IDOK; }, 10000));
     DestroyWindow(dlg);
+}
+
+// A program that names no platform finds the running X server and shows its
+// windows there (the display answers, authorisation included).
+TEST(Xvfb, AProgramThatNamesNoPlatformUsesTheXServer) {
+    std::vector<std::string> env = {"PATH=/usr/bin:/bin", "HOME=/tmp"};
+    for (const char *name : {"DISPLAY", "XAUTHORITY", "XDG_RUNTIME_DIR", "ASAN_OPTIONS", "LSAN_OPTIONS"})
+        if (const char *value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
+    auto r = uitest::runDisplayProbe(env);
+    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_NE(r.output.find("shown"), std::string::npos) << r.output;
+    EXPECT_EQ(r.output.find("No display reachable"), std::string::npos) << r.output;
 }
