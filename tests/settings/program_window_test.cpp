@@ -89,6 +89,14 @@ std::vector<std::string> treeLines(HWND window) {
     return out;
 }
 
+// Whether the page lies wholly inside the frame (none of it cut off).
+bool insideFrame(HWND window, HWND page) {
+    RECT frame{}, r{};
+    GetWindowRect(GetDlgItem(window, IDC_SW_FRAME), &frame);
+    GetWindowRect(page, &r);
+    return r.left >= frame.left && r.top >= frame.top && r.right <= frame.right && r.bottom <= frame.bottom;
+}
+
 // The page window shown in the frame, null for a category entry.
 HWND shownPage(HWND window) {
     HWND frame = GetDlgItem(window, IDC_SW_FRAME);
@@ -104,7 +112,7 @@ TEST_F(ProgramWindow, TheTreeFollowsTheShippedCategoriesAndEveryPageIsPictured) 
     Lines tree;
     std::string first;
     int categoryRows = -1;
-    std::vector<std::pair<std::string, bool>> pages;  // entry, a page was shown
+    std::vector<std::pair<std::string, bool>> pages;  // entry, a page was shown whole
     bool tipShown = false, noticeShown = false;
     Script script;
     script
@@ -130,7 +138,8 @@ TEST_F(ProgramWindow, TheTreeFollowsTheShippedCategoriesAndEveryPageIsPictured) 
                                {"UPnP", "program-upnp"}};
                   for (const auto &shot : shots) {
                       bool clicked = clickTreeEntry(tv, shot.entry);
-                      pages.push_back({shot.entry, clicked && shownPage(w) != nullptr});
+                      HWND page = clicked ? shownPage(w) : nullptr;
+                      pages.push_back({shot.entry, page && insideFrame(w, page)});
                       uiSnapshotWindow(w, screenshot(shot.picture).c_str());
                   }
                   clickNow(GetDlgItem(w, IDC_SW_CANCEL));
