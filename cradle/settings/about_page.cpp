@@ -27,6 +27,13 @@ AboutPage &about() {
     return a;
 }
 
+// Pop-up topics of the page's controls (5600 + control id); the contact
+// lines share one.
+const DWORD kHelpTopics[] = {
+    IDC_AB_MODULES, 5610, IDC_AB_WEB, 5620, IDC_AB_LINK1, 5621, IDC_AB_LINK2, 5630, IDC_AB_PHONE, 5631,
+    IDC_AB_CONTACT1, 5641, IDC_AB_CONTACT2, 5641, IDC_AB_CONTACT3, 5641, 0, 0,
+};
+
 // Product version of a module file; false when it has none.
 bool productVersion(const char *path, DWORD &ms, DWORD &ls) {
     DWORD handle = 0;
@@ -135,6 +142,7 @@ INT_PTR CALLBACK aboutPageProc(HWND page, UINT msg, WPARAM wParam, LPARAM lParam
         // Shown as its own dialog (no About entry in the tree): closing ends it.
         if (LOWORD(wParam) == IDCANCEL || LOWORD(wParam) == IDOK) EndDialog(page, 0);
         return TRUE;
+    case WM_HELP: settingsControlHelp(reinterpret_cast<const HELPINFO *>(lParam), kHelpTopics); return TRUE;
     case WM_DESTROY: destroy(); return FALSE;
     }
     return FALSE;

@@ -11,6 +11,12 @@
 
 namespace {
 
+// Pop-up topics of the dialog's controls: 6200 + control id.
+const DWORD kHelpTopics[] = {
+    IDC_PP_USE, 6220, IDC_PP_PASSWORD, 6230, IDC_PP_REPEAT, 6231, IDC_PP_PROPERTIES, 6232,
+    IDC_PP_TABS, 6233, IDC_PP_CLOSE, 6234, IDC_PP_OK, 6300, IDC_PP_CANCEL, 6301, 0, 0,
+};
+
 std::string text(HWND dlg, int id) {
     char buf[PASSWORD_TYPED_MAX + 1] = "";
     GetDlgItemTextA(dlg, id, buf, sizeof buf);
@@ -113,8 +119,8 @@ INT_PTR CALLBACK protectionProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam
         return FALSE;
     case WM_CTLCOLORSTATIC:
         return settingsHeadingColor(reinterpret_cast<HDC>(wParam), GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    case WM_HELP: settingsControlHelp(reinterpret_cast<const HELPINFO *>(lParam), kHelpTopics); return TRUE;
     }
-    (void)lParam;
     return FALSE;
 }
 

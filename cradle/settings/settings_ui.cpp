@@ -4,6 +4,7 @@
 #include "settings/host_page.h"
 #include "settings/settings_window.h"
 #include "settings/tabsort.h"
+#include "shell/shell.h"
 #include "zellog.h"
 
 INT_PTR settingsHeadingColor(HDC dc, int id) {
@@ -25,6 +26,13 @@ LONG_PTR settingsNotifyPage(HWND page, UINT code, LPARAM value) {
 }
 
 void settingsLog(const char *format, int code) { zelextLog("cradle", 5, format, code); }
+
+BOOL settingsControlHelp(const HELPINFO *info, const DWORD *pairs) {
+    if (!info || info->iContextType != HELPINFO_WINDOW || !info->hItemHandle) return FALSE;
+    // The topics ship with the client's own help file, whatever [help] File names.
+    return WinHelpA(static_cast<HWND>(info->hItemHandle), shellState().paths.defaultHelp, HELP_WM_HELP,
+                    reinterpret_cast<ULONG_PTR>(pairs));
+}
 
 HICON settingsTabIcon(int tab) {
     PROPSHEETPAGEA page{};

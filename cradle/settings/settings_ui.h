@@ -12,3 +12,7 @@ INT_PTR settingsHeadingColor(HDC dc, int id);
 LONG_PTR settingsNotifyPage(HWND page, UINT code, LPARAM value);
 // Logs a failed call at level 5: format holds one %d.
 void settingsLog(const char *format, int code);
+// WM_HELP of a host dialog: the pop-up of the control the request names,
+// looked up in pairs (control id, topic, ..., 0, 0) and shown from the
+// pop-up text of the default help file. TRUE when a pop-up was shown.
+BOOL settingsControlHelp(const HELPINFO *info, const DWORD *pairs);

@@ -28,6 +28,11 @@ TabAccess &dialog() {
     return d;
 }
 
+// Pop-up topics of the dialog's controls: 5800 + control id.
+const DWORD kHelpTopics[] = {
+    IDC_TA_LIST, 5810, IDC_TA_YES, 5820, IDC_TA_NO, 5821, IDC_TA_OK, 5900, IDC_TA_CANCEL, 5901, IDC_TA_RESET, 5902, 0, 0,
+};
+
 bool isHostKey(const char *key) {
     return strcasecmp(key, "cradle-Settings") == 0 || strcasecmp(key, "cradle-About") == 0;
 }
@@ -218,6 +223,7 @@ INT_PTR CALLBACK tabAccessProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam)
         return FALSE;
     case WM_CTLCOLORSTATIC:
         return settingsHeadingColor(reinterpret_cast<HDC>(wParam), GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+    case WM_HELP: settingsControlHelp(reinterpret_cast<const HELPINFO *>(lParam), kHelpTopics); return TRUE;
     case WM_DESTROY:
         SendMessageA(dialog().list, LVM_SETIMAGELIST, LVSIL_SMALL, 0);
         if (dialog().images) ImageList_Destroy(dialog().images);

@@ -1,6 +1,7 @@
 // The host's password: stored form, check and dialog.
 #include "shell/password.h"
 
+#include "settings/settings_ui.h"
 #include "shell/look.h"
 #include "shell/shell.h"
 
@@ -15,6 +16,9 @@ constexpr int kEdit = 10;
 constexpr int kOk = 100;
 constexpr int kCancel = 101;
 constexpr int kMaxWrong = 3;
+
+// Pop-up topics of the dialog's controls: 6000 + control id.
+const DWORD kHelpTopics[] = {kEdit, 6010, kOk, 6100, kCancel, 6101, 0, 0};
 
 // The stored text: [Expert] Password (empty when none is set).
 void storedPassword(char *out, DWORD size) {
@@ -95,6 +99,7 @@ INT_PTR CALLBACK passwordProc(HWND dlg, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_CLOSE:
         if (state && !state->ended) finish(dlg, *state, 0);
         return TRUE;
+    case WM_HELP: settingsControlHelp(reinterpret_cast<const HELPINFO *>(lParam), kHelpTopics); return TRUE;
     }
     return FALSE;
 }

@@ -2,102 +2,18 @@
 // plug-in sees them, the tray icon's tooltips on a private session bus, the
 // grace before the window goes, the close command with its questions, the
 // command-line string and the ignored system commands.
-#include "../shell/bus_session.h"
-#include "host_fixture.h"
-#include "log_collector.h"
+#include "mainwindow_fixture.h"
 
-#include "service/service.h"
 #include "shell/mainwindow.h"
 #include "shell/password.h"
 #include "shell/shell.h"
 #include "zellog.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
-#include <filesystem>
 
 using namespace hosttest;
-namespace fs = std::filesystem;
 
 namespace {
-
-// One private bus with a watcher and a panel for the whole program.
-class BusEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        session = new shelltest::BusSession();
-        ok = session->startBus() && session->startWatcher() && session->startPanel();
-    }
-    void TearDown() override {
-        session->stop();
-        delete session;
-    }
-    static shelltest::BusSession *session;
-    static bool ok;
-};
-shelltest::BusSession *BusEnvironment::session = nullptr;
-bool BusEnvironment::ok = false;
-[[maybe_unused]] ::testing::Environment *const busEnvironment =
-    ::testing::AddGlobalTestEnvironment(new BusEnvironment);
-
-std::string tooltipOfTheOnlyItem() {
-    auto items = BusEnvironment::session->panel("items");
-    if (items.size() != 1) return "<" + std::to_string(items.size()) + " items>";
-    for (const std::string &line : BusEnvironment::session->panel("props " + items[0]))
-        if (line.rfind("ToolTip.title=", 0) == 0) return line.substr(14);
-    return "<no tooltip>";
-}
-
-class MainWindow : public ::testing::Test {
-protected:
-    void SetUp() override {
-        ASSERT_TRUE(BusEnvironment::ok) << "the private bus or its doubles did not start";
-        ASSERT_TRUE(log.start(suite::LogCollector::uniqueName("hostmain")));
-        ShellState &s = shellState();
-        snprintf(s.serviceName, sizeof s.serviceName, "%s", log.name().c_str());
-        static int n = 0;
-        snprintf(s.className, sizeof s.className, "HostTest:Main%d", ++n);
-        fs::create_directories(dir.dir() / "ext");
-        fs::copy_file(ECHO_PLUGIN, dir.dir() / "ext" / "echo.dll");
-        zelextLogSetSlot(s.serviceName);
-        s.readyEvent = serviceCreateReadyEvent();
-        s.closingEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    }
-    void TearDown() override {
-        ShellState &s = shellState();
-        if (hwnd && IsWindow(hwnd)) {
-            if (!quitSeen()) {
-                PostMessageA(hwnd, WM_CLOSE, 0, 0);
-                pumpUntil(quitSeen, 5000);
-            }
-            DestroyWindow(hwnd);
-        }
-        UnregisterClassA(s.className, GetModuleHandleA(nullptr));
-        CloseHandle(s.readyEvent);
-        CloseHandle(s.closingEvent);
-        pumpUntil([] { return BusEnvironment::session->panel("items").empty(); }, 5000);
-        log.stop();
-    }
-
-    void create() {
-        resetQuit();
-        hwnd = shellCreateMainWindow(GetModuleHandleA(nullptr));
-        ASSERT_NE(hwnd, nullptr);
-    }
-    bool closing() const { return WaitForSingleObject(shellState().closingEvent, 0) == WAIT_OBJECT_0; }
-    bool logged(const std::string &text, int timeoutMs = 5000) { return log.waitForText(text, timeoutMs); }
-    int indexOf(const std::string &text) {
-        auto texts = log.texts();
-        for (size_t i = 0; i < texts.size(); ++i)
-            if (texts[i] == text) return static_cast<int>(i);
-        return -1;
-    }
-
-    ProgramDir dir;
-    suite::LogCollector log;
-    HWND hwnd = nullptr;
-};
 
 TEST_F(MainWindow, StartsTheTrayBeforeThePluginsAndShutsThePluginsDownFirst) {
     create();
@@ -117,7 +33,7 @@ TEST_F(MainWindow, StartsTheTrayBeforeThePluginsAndShutsThePluginsDownFirst) {
     EXPECT_GE(grace, std::chrono::milliseconds(SHELL_CLOSE_GRACE_MS));
     // The plug-ins went while the tray still ran; then the icon went.
     EXPECT_TRUE(logged("echo shutdown tray=0"));
-    EXPECT_TRUE(pumpUntil([] { return BusEnvironment::session->panel("items").empty(); }));
+    EXPECT_TRUE(pumpUntil([] { return busSession().panel("items").empty(); }));
     // A second destruction does not run the shut-down again (the log client,
     // shut down with the rest, is pointed at the collector once more).
     zelextLogSetSlot(log.name().c_str());
@@ -170,6 +86,7 @@ TEST_P(CloseCommand, AsksFirstAndStoresTheAnswer) {
         HWND dlg = findTitled("Close Skyloom Client");
         if (!dlg) return false;
         asked = true;
+        if (c.action == 100 && !c.tick) uiSnapshotWindow(dlg, screenshotPath("askclose").c_str());
         if (c.tick) CheckDlgButton(dlg, 10, BST_CHECKED);
         if (c.action)
             SendMessageA(dlg, WM_COMMAND, MAKEWPARAM(c.action, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, c.action)));

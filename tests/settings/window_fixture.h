@@ -35,26 +35,34 @@ struct Boxes {
     }
 };
 
+// Points the shell state at a started plug-in host, as the program's start-up
+// does: its branding module, directories and switches, the owner window as
+// the main window, no tray icon.
+inline void pointShellAt(suite::PluginHost &host) {
+    ShellState &s = shellState();
+    s.branding = host.brandingModule();
+    s.mainWindow = ownerWindow();
+    s.trayIcon = -1;
+    s.trayMenu = nullptr;
+    std::snprintf(s.title, sizeof s.title, "Skyloom Client");
+    std::snprintf(s.className, sizeof s.className, "LOOMC:PROGRAM");
+    std::snprintf(s.paths.config, sizeof s.paths.config, "%s", host.configPath().c_str());
+    std::snprintf(s.paths.programDir, sizeof s.paths.programDir, "%s", host.directory().c_str());
+    std::snprintf(s.paths.help, sizeof s.paths.help, "%scradle.hlp", host.directory().c_str());
+    std::snprintf(s.paths.defaultHelp, sizeof s.paths.defaultHelp, "%scradle.hlp", host.directory().c_str());
+    std::snprintf(s.paths.extDir, sizeof s.paths.extDir, "%s", host.extDirectory().c_str());
+    std::snprintf(s.paths.branding, sizeof s.paths.branding, "%skeystone.dll", host.directory().c_str());
+    shellReadSwitches();
+}
+
 class SettingsWindowTest : public ::testing::Test {
 protected:
     void start(const std::string &ini) {
         host.addPlugin(PAGE_PLUGIN_PATH, "pages.dll");
         host.setConfig(ini);
         ASSERT_EQ(host.start(), 0);
-        ShellState &s = shellState();
-        saved = s;
-        s.branding = host.brandingModule();
-        s.mainWindow = ownerWindow();
-        s.trayIcon = -1;
-        s.trayMenu = nullptr;
-        std::snprintf(s.title, sizeof s.title, "Skyloom Client");
-        std::snprintf(s.className, sizeof s.className, "LOOMC:PROGRAM");
-        std::snprintf(s.paths.config, sizeof s.paths.config, "%s", host.configPath().c_str());
-        std::snprintf(s.paths.programDir, sizeof s.paths.programDir, "%s", host.directory().c_str());
-        std::snprintf(s.paths.help, sizeof s.paths.help, "%scradle.hlp", host.directory().c_str());
-        std::snprintf(s.paths.defaultHelp, sizeof s.paths.defaultHelp, "%scradle.hlp", host.directory().c_str());
-        std::snprintf(s.paths.extDir, sizeof s.paths.extDir, "%s", host.extDirectory().c_str());
-        shellReadSwitches();
+        saved = shellState();
+        pointShellAt(host);
         HMODULE plugin = GetModuleHandleA((host.extDirectory() + "pages.dll").c_str());
         ASSERT_NE(plugin, nullptr);
         events = reinterpret_cast<const char *(*)()>(GetProcAddress(plugin, "pageTestEvents"));

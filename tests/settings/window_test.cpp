@@ -2,6 +2,7 @@
 // through its tree, buttons and the pages' messages.
 #include <cstring>
 
+#include "real_input.h"
 #include "window_fixture.h"
 
 using namespace settingstest;
@@ -20,9 +21,12 @@ TEST_F(SettingsWindowTest, TreeFollowsTheCategoriesAndListsTheRestUnderUnnamed) 
     start(baseIni(std::string(kCategories) + "[Novice]\npages-Alpha=1\npages-Beta=1\n"));
     Tree seen;
     std::string first;
+    bool settingsPage = false;
     WhenShown run("Skyloom Client", [&](HWND w) {
         seen = tree(w);
         first = selectedText(w);
+        ASSERT_TRUE(clickTreeEntry(GetDlgItem(w, IDC_SW_TREE), "Settings"));
+        settingsPage = selectedText(w) == "Settings" && visiblePage(w) != nullptr;
         uiSnapshotWindow(w, screenshot("window-settings-page").c_str());
         click(w, IDC_SW_CANCEL);
     });
@@ -30,6 +34,7 @@ TEST_F(SettingsWindowTest, TreeFollowsTheCategoriesAndListsTheRestUnderUnnamed) 
     EXPECT_EQ(seen, (Tree{"General", "  Settings", "  About", "  Alpha", "Beta", "Both", "  Alpha", "  Settings",
                           "Unnamed", "  Gamma"}));
     EXPECT_EQ(first, "General");
+    EXPECT_TRUE(settingsPage);
 }
 
 TEST_F(SettingsWindowTest, NoviceModeHidesTabsButListsAndSelectsTheRequestedPage) {

@@ -1,7 +1,9 @@
 // A plug-in with three settings pages ("Alpha", "Beta", "Gamma") for the
 // settings window tests. The pages record the notifications they receive and
 // answer PSN_APPLY as the test tells them through the exported pageTest*
-// functions; page Beta sets a tooltip text in its GWL_USERDATA.
+// functions; page Beta sets a tooltip text in its GWL_USERDATA. When the
+// settings window builds its menu bar (notification 7) the plug-in adds
+// "&Tools" / "&Check Pages" with command value 77 through the host's export.
 #include <windows.h>
 #include <commctrl.h>
 
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "zelext.h"
+#include "zelext_plugin.h"
 
 #define PAGE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -22,6 +25,8 @@ LONG_PTR g_answers[kPages] = {};
 std::string g_events;
 std::string g_notifications;
 const char kBetaTip[] = "Beta's own tooltip";
+constexpr int kToolsCommand = 77;
+ZelextModuleTable g_modules;
 
 HMODULE self() {
     if (!g_self) GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
@@ -76,6 +81,7 @@ INT_PTR CALLBACK gammaProc(HWND h, UINT m, WPARAM w, LPARAM l) { return pageProc
 PAGE_EXPORT int zelextInitEx(const ExtInitInfo *info) {
     if (g_initialised) return -1;
     if (!info) return -2;
+    zelextModulesClear(&g_modules);
     g_initialised = true;
     return 0;
 }
@@ -91,8 +97,15 @@ PAGE_EXPORT DLGPROC zelextGetEntryPointProc(int page) {
     static const DLGPROC procs[kPages] = {alphaProc, betaProc, gammaProc};
     return page >= 0 && page < kPages ? procs[page] : nullptr;
 }
-PAGE_EXPORT int zelextEnumModules(HMODULE) { return g_initialised ? 0 : -1; }
+PAGE_EXPORT int zelextEnumModules(HMODULE module) {
+    return g_initialised ? zelextModulesAdd(&g_modules, module) : -1;
+}
 PAGE_EXPORT int zelextNotifyChange(int code, int value) {
+    if (code == EXT_NOTIFY_MENU_BAR) {
+        int cursor = 0;
+        if (auto add = zelextModulesNext<PFN_zelextAddMenuItem>(&g_modules, "zelextAddMenuItem", &cursor))
+            add(value, "&Tools", "&Check Pages", kToolsCommand, self());
+    }
     char line[64];
     std::snprintf(line, sizeof line, "%d:%d;", code, value);
     g_notifications += line;
