@@ -73,15 +73,18 @@ int copyFile(const std::string &from, const std::string &to) {
     return result;
 }
 
+// Removes a folder with everything in it; a link is removed, not followed.
 void removeTree(const std::string &path) {
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0) return;
+    if (!S_ISDIR(st.st_mode)) {
+        unlink(path.c_str());
+        return;
+    }
     if (DIR *d = opendir(path.c_str())) {
         while (dirent *e = readdir(d)) {
             std::string name = e->d_name;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "/" + name;
-            struct stat st;
-            if (lstat(child.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) removeTree(child);
-            else unlink(child.c_str());
+            if (name != "." && name != "..") removeTree(path + "/" + name);
         }
         closedir(d);
     }

@@ -9,6 +9,7 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -132,6 +133,14 @@ TEST_F(FirstStart, AFolderIsCopiedWithItsTimesOnlyWhenTheUserHasNone) {
     EXPECT_TRUE(tree(to).empty());
     EXPECT_EQ(shellSeedFolder((shipped / "none").string().c_str(), (user / "Other").string().c_str()), -1);
     EXPECT_FALSE(fs::exists(user / "Other"));
+
+    // A link left at the temporary name is removed, never followed.
+    fs::path keep = dir.dir() / "keep";
+    writeFile(keep / "mine.jpg", "mine");
+    fs::create_symlink(keep, user / ("Again." + std::to_string(getpid()) + ".part"));
+    EXPECT_EQ(shellSeedFolder((shipped / "Collections").string().c_str(), (user / "Again").string().c_str()), 1);
+    EXPECT_EQ(readFile(keep / "mine.jpg"), "mine");
+    EXPECT_TRUE(fs::exists(user / "Again" / "Samples" / "Lake.jpg"));
 }
 
 TEST_F(FirstStart, TheUsersFolderIsMadeFromTheShippedDirectoryOfAnInstalledCopy) {
