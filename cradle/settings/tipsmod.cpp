@@ -1,8 +1,11 @@
 // Tips of the day: loading the tip files and remembering the position.
 #include "settings/tipsmod_state.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 TipsState &tipsState() {
     static TipsState state;
@@ -41,15 +44,28 @@ void loadFile(std::vector<std::string> &tips, const std::string &path) {
     std::fclose(f);
 }
 
-// Every "*.tip" file of the directory, in listing order.
-void loadTips(std::vector<std::string> &tips, const std::string &dir) {
+// Every "*.tip" file of the directory, in listing order, except those named
+// in skip; the names read are added to seen when it is given.
+void loadTips(std::vector<std::string> &tips, const std::string &dir, const std::vector<std::string> &skip,
+              std::vector<std::string> *seen) {
     WIN32_FIND_DATAA fd;
     HANDLE find = FindFirstFileA((dir + "*.tip").c_str(), &fd);
     if (find == INVALID_HANDLE_VALUE) return;
     do {
-        if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) loadFile(tips, dir + fd.cFileName);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        bool replaced = false;
+        for (const std::string &name : skip) replaced = replaced || strcasecmp(name.c_str(), fd.cFileName) == 0;
+        if (replaced) continue;
+        if (seen) seen->push_back(fd.cFileName);
+        loadFile(tips, dir + fd.cFileName);
     } while (tips.size() < TIPSMOD_MAX_TIPS && FindNextFileA(find, &fd));
     FindClose(find);
+}
+
+bool sameDirectory(const std::string &a, const std::string &b) {
+    if (a == b) return true;
+    struct stat sa, sb;
+    return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 }  // namespace
@@ -65,9 +81,25 @@ int tipsmodInit(HMODULE module, HWND owner, LPCSTR configPath) {
     s.showFlag = static_cast<int>(GetPrivateProfileIntA("Tips", "ShowTips", 1, configPath));
     s.position = static_cast<int>(GetPrivateProfileIntA("Tips", "Last", 0, configPath));
     s.tips.clear();
-    loadTips(s.tips, directoryOf(s.configPath));
+    // The user's own tips first; then the shared ones the user has no file of.
+    std::string own = directoryOf(s.configPath);
+    std::vector<std::string> names;
+    loadTips(s.tips, own, {}, &names);
+    if (!s.sharedDir.empty() && !sameDirectory(own.empty() ? "./" : own, s.sharedDir))
+        loadTips(s.tips, s.sharedDir, names, nullptr);
     if (s.position < 0 || s.position >= static_cast<int>(s.tips.size())) s.position = 0;
     s.initialised = true;
+    return 0;
+}
+
+int tipsmodSetSharedDirectory(LPCSTR directory) {
+    std::string &dir = tipsState().sharedDir;
+    dir = directory ? directory : "";
+    if (dir.size() > TIPSMOD_PATH_MAX) {
+        dir.clear();
+        return -2;
+    }
+    if (!dir.empty() && dir.back() != '/') dir += '/';
     return 0;
 }
 

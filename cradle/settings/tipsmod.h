@@ -1,5 +1,6 @@
 /* tipsmod: the tip-of-the-day dialog. Tips are the non-empty lines of the
- * "*.tip" files beside the configuration file; section "Tips" of that file
+ * "*.tip" files beside the configuration file, then of those in a shared
+ * folder (an installed copy's own tips); section "Tips" of that file
  * remembers the next tip ("Last") and whether tips are shown ("ShowTips").
  * The host runs tipsmodInit, tipsmodShowTips and tipsmodShutdown as one
  * sequence on its main thread each time it offers a tip. */
@@ -25,6 +26,12 @@ int tipsmodInit(HMODULE module, HWND owner, LPCSTR configPath);
 /* While "ShowTips" is 1: the dialog (modal), then "Last" and "ShowTips" are
  * written. 0; -1 not initialised. */
 int tipsmodShowTips(void);
+/* A second folder of tips, read by the next tipsmodInit after the
+ * configuration file's folder, each in its listing order. A file of the same
+ * name (case ignored) beside the configuration file takes the place of the
+ * shared one. The same folder as the configuration file's counts once. Null
+ * or "" removes it; 0; -2 path too long (the folder is removed). */
+int tipsmodSetSharedDirectory(LPCSTR directory);
 /* Frees the tips. 0; -1 not initialised. */
 int tipsmodShutdown(void);
 

@@ -12,6 +12,7 @@ struct TipsState {
     int position = 0;
     int showFlag = 1;
     std::string configPath;
+    std::string sharedDir;  // with a trailing "/", or ""
     HWND owner = nullptr;
     HMODULE module = nullptr;
 };

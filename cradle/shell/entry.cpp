@@ -1,6 +1,8 @@
 // The program entry: paths and branding, the single-instance rule, the
-// service hand-over, the main window and its message loop.
+// service hand-over, a new user's files, the main window and its message
+// loop.
 #include "service/service.h"
+#include "settings/tipsmod.h"
 #include "shell/announce.h"
 #include "shell/mainwindow.h"
 #include "shell/shell.h"
@@ -72,6 +74,9 @@ int shellRun(HINSTANCE instance, const char *commandLine) {
     }
 
     zelextLogSetSlot(s.serviceName);
+    // Only the copy that runs makes a new user's files, before anything reads them.
+    shellSeedUserFolder();
+    tipsmodSetSharedDirectory(s.paths.shippedDir);
     shellSignalsInstall();  // before the service thread, whose dispatcher may take SIGTERM over
     serviceStartThread();
     HWND hwnd = shellCreateMainWindow(instance);

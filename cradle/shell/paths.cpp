@@ -53,6 +53,7 @@ void shellDerivePaths(const char *programFile) {
     copyPath(p.defaultHelp, dir + "cradle.hlp");
     std::string ext = (dir.size() < 2 || dir.back() == '/') ? dir + "ext" : dir + "/ext";
     p.sharedExtDir[0] = '\0';
+    p.shippedDir[0] = '\0';
 
     if (access(dir.c_str(), W_OK) == 0) {
         copyPath(p.config, dir + "cradle.ini");
@@ -67,6 +68,7 @@ void shellDerivePaths(const char *programFile) {
         copyPath(p.config, config + "cradle.ini");
         copyPath(p.extDir, data + "ext");
         copyPath(p.sharedExtDir, ext);
+        copyPath(p.shippedDir, dir);
     }
     copyPath(p.help, p.defaultHelp);
 }

@@ -19,6 +19,11 @@ struct ShellPaths {
     char extDir[SHELL_PATH_MAX];       // ext: plug-ins, extmod.ini, installation target
     char sharedExtDir[SHELL_PATH_MAX]; // installed ext/ read beside a user's extDir; "" when none
     char branding[SHELL_PATH_MAX];     // keystone.dll
+    // An installed copy's program directory (with "/"), read-only, when the
+    // user's files live elsewhere: a new user's cradle.ini and Collections/
+    // are made from it and its tips are read after the user's; "" when
+    // everything is beside the program.
+    char shippedDir[SHELL_PATH_MAX];
 };
 
 // Configuration switches, read at window creation and after defaults are restored.

@@ -24,6 +24,7 @@ TEST(ShellPaths, LiveBesideAWritableProgram) {
     EXPECT_EQ(std::string(p.config), base + "cradle.ini");
     EXPECT_EQ(std::string(p.extDir), base + "ext");
     EXPECT_EQ(std::string(p.sharedExtDir), "");
+    EXPECT_EQ(std::string(p.shippedDir), "");  // the build lays this directory out itself
     EXPECT_EQ(std::string(p.branding), base + "keystone.dll");
     EXPECT_EQ(std::string(p.help), base + "cradle.hlp");
 }
@@ -38,6 +39,7 @@ TEST(ShellPaths, MoveToTheUsersDirectoriesWhenTheProgramDirectoryCannotBeWritten
     EXPECT_EQ(std::string(p.config), config + "/cradle/cradle.ini");
     EXPECT_EQ(std::string(p.extDir), data + "/cradle/ext");
     EXPECT_EQ(std::string(p.sharedExtDir), "/nonexistent/install/ext");
+    EXPECT_EQ(std::string(p.shippedDir), "/nonexistent/install/");  // first-start files and tips
     EXPECT_EQ(std::string(p.branding), "/nonexistent/install/keystone.dll");
     EXPECT_TRUE(fs::is_directory(config + "/cradle"));
     EXPECT_TRUE(fs::is_directory(data + "/cradle/ext"));

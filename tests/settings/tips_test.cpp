@@ -1,5 +1,6 @@
-// Tips of the day: loading the tip files, the position and show flag kept in
-// the configuration file, and the dialog's buttons.
+// Tips of the day: loading the tip files (the user's, then an installed
+// copy's), the position and show flag kept in the configuration file, and the
+// dialog's buttons.
 #include "settings/tipsmod.h"
 
 #include <string>
@@ -13,7 +14,10 @@ namespace {
 
 class Tips : public ::testing::Test {
 protected:
-    void TearDown() override { tipsmodShutdown(); }
+    void TearDown() override {
+        tipsmodShutdown();
+        tipsmodSetSharedDirectory(nullptr);
+    }
     int init() { return tipsmodInit(branding(), ownerWindow(), dir.file("cradle.ini").c_str()); }
     std::vector<std::string> all() {
         std::vector<std::string> v;
@@ -24,6 +28,18 @@ protected:
         char buf[32];
         GetPrivateProfileStringA("Tips", key, "(none)", buf, sizeof buf, dir.file("cradle.ini").c_str());
         return buf;
+    }
+    // The file names of "*.tip" in a folder, in its listing order.
+    static std::vector<std::string> listing(const std::string &folder) {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAA fd;
+        HANDLE f = FindFirstFileA((folder + "*.tip").c_str(), &fd);
+        if (f == INVALID_HANDLE_VALUE) return names;
+        do {
+            names.push_back(fd.cFileName);
+        } while (FindNextFileA(f, &fd));
+        FindClose(f);
+        return names;
     }
     TempDir dir;
 };
@@ -145,6 +161,80 @@ TEST_F(Tips, ClosingTheWindowOtherwiseChangesNeitherPositionNorFlag) {
     EXPECT_EQ(tipsmodShowTips(), 0);
     EXPECT_EQ(ini("Last"), "1");
     EXPECT_EQ(ini("ShowTips"), "1");
+}
+
+TEST_F(Tips, TheUsersFilesComeFirstAndOneOfTheSameNameReplacesTheSharedFile) {
+    TempDir shared;
+    shared.write("cradle.tip", "shipped 1\nshipped 2\n");
+    shared.write("extra.tip", "extra 1\n");
+    dir.write("mine.tip", "mine 1\n");
+    dir.write("CRADLE.TIP", "edited 1\n");  // the user's own copy of the shipped file
+    ASSERT_EQ(tipsmodSetSharedDirectory(shared.dir().substr(0, shared.dir().size() - 1).c_str()), 0);
+    ASSERT_EQ(init(), 0);
+    std::vector<std::string> expected;
+    for (const std::string &name : listing(dir.dir())) expected.push_back(name == "mine.tip" ? "mine 1" : "edited 1");
+    expected.push_back("extra 1");
+    EXPECT_EQ(all(), expected);
+    tipsmodShutdown();
+
+    // Without files of its own the user gets every shipped tip, and the
+    // remembered position counts in that list.
+    TempDir fresh;
+    fresh.write("cradle.ini", "[Tips]\nLast=2\n");
+    ASSERT_EQ(tipsmodInit(branding(), ownerWindow(), fresh.file("cradle.ini").c_str()), 0);
+    expected.clear();
+    for (const std::string &name : listing(shared.dir())) {
+        if (name == "cradle.tip") expected.insert(expected.end(), {"shipped 1", "shipped 2"});
+        else expected.push_back("extra 1");
+    }
+    EXPECT_EQ(all(), expected);
+    EXPECT_EQ(tipsmodGetPosition(), 2);
+}
+
+TEST_F(Tips, TheUsersTipsFillTheTableFirstAndTheSameFolderCountsOnce) {
+    TempDir shared;
+    shared.write("shipped.tip", "shipped\n");
+    std::string many;
+    for (int i = 0; i < 300; ++i) many += "own " + std::to_string(i) + "\n";
+    dir.write("many.tip", many);
+    ASSERT_EQ(tipsmodSetSharedDirectory(shared.dir().c_str()), 0);
+    ASSERT_EQ(init(), 0);
+    ASSERT_EQ(tipsmodGetCount(), 256);
+    EXPECT_EQ(std::string(tipsmodGetTip(255)), "own 255");
+    tipsmodShutdown();
+
+    // A copy whose shared folder is its own configuration folder.
+    dir.write("many.tip", "one\ntwo\n");
+    ASSERT_EQ(tipsmodSetSharedDirectory(dir.dir().c_str()), 0);
+    ASSERT_EQ(init(), 0);
+    EXPECT_EQ(all(), (std::vector<std::string>{"one", "two"}));
+    tipsmodShutdown();
+
+    // A path too long for the module removes the shared folder.
+    EXPECT_EQ(tipsmodSetSharedDirectory(std::string(300, 'p').c_str()), -2);
+    dir.write("many.tip", "");
+    ASSERT_EQ(init(), 0);
+    EXPECT_EQ(tipsmodGetCount(), 0);
+}
+
+TEST_F(Tips, ANewUserOfAnInstalledCopyIsOfferedTheShippedTips) {
+    // The user's configuration folder has no tips of its own.
+    ASSERT_EQ(tipsmodSetSharedDirectory(SUITE_SOURCE_DIR "/cradle/settings/dist"), 0);
+    ASSERT_EQ(init(), 0);
+    ASSERT_GT(tipsmodGetCount(), 1);
+    bool nextEnabled = false;
+    UINT kept = BST_UNCHECKED;
+    WhenShown driver("Tip of the Day", [&](HWND dlg) {
+        EXPECT_TRUE(uiSnapshotWindow(dlg, screenshot("tip-of-the-day-shipped").c_str()));
+        nextEnabled = IsWindowEnabled(GetDlgItem(dlg, TIPSMOD_NEXT));
+        kept = IsDlgButtonChecked(dlg, TIPSMOD_KEEP);
+        click(dlg, TIPSMOD_CLOSE);
+    });
+    EXPECT_EQ(tipsmodShowTips(), 0);
+    EXPECT_TRUE(nextEnabled);
+    EXPECT_EQ(kept, static_cast<UINT>(BST_CHECKED));
+    EXPECT_EQ(ini("ShowTips"), "1");
+    EXPECT_EQ(ini("Last"), "1");
 }
 
 }  // namespace
